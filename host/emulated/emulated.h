@@ -1,0 +1,92 @@
+// An in-process imitation of the USER32 and GDI calls of host.h, shared by the hosts that have no
+// Win32 underneath (sdl and headless): one window of one class, a posted-message queue with the
+// quit flag, menus, a modal dialog, memory device contexts and top-down DIB sections.
+//
+// Each such host supplies the emu_backend_* functions below (its window, its events, its screen)
+// and the host.h calls that only it can answer (ticks, keys, message box, directory).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/host.h"
+
+struct HostInstance {};
+
+struct HostBitmap {
+    int32_t width;
+    int32_t height;
+    std::vector<uint16_t> pixels;
+};
+
+struct HostDc {
+    HostWindow* window; // set for a window's own DC, null for a memory DC
+    HostBitmap* bitmap; // selected into a memory DC
+};
+
+struct HostWindow {
+    HostProc proc;
+    bool alive;
+    bool topmost;
+    int32_t client_width;
+    int32_t client_height;
+    HostDc dc;
+    std::intptr_t dialog_result;
+};
+
+struct HostMenu {
+    std::unique_ptr<HostMenu> submenu;
+    std::map<int, bool> checked;
+    bool destroyed;
+};
+
+struct EmuState {
+    HostInstance instance;
+    HostProc class_proc;
+    std::string class_name;
+    std::unique_ptr<HostWindow> window;
+    HostWindow dialog;
+    std::deque<HostMessage> queue;
+    bool quit_pending;
+    int quit_code;
+    std::vector<std::unique_ptr<HostMenu>> menus;
+    std::vector<std::unique_ptr<HostDc>> dcs;
+    std::vector<std::unique_ptr<HostBitmap>> bitmaps;
+    // Fault injection: the n-th creation from now fails (0: none).
+    uint32_t fail_memory_dc;
+    uint32_t fail_bitmap;
+};
+
+EmuState& emu_state();
+// Forgets every window, message, menu and GDI object: a fresh program.
+void emu_reset();
+HostInstance* emu_instance();
+// Appends a message to the posted queue.
+void emu_post(const HostMessage& message);
+// Shift-JIS (code page 932) text as UTF-8; undecodable bytes become U+FFFD.
+std::string emu_utf8_from_cp932(std::string_view text);
+
+// Supplied by each host.
+bool emu_backend_register_class();
+// Sets the client size and makes whatever shows the window (hidden until shown).
+bool emu_backend_create_window(HostWindow* window, const char* title, int32_t outer_width,
+                               int32_t outer_height);
+void emu_backend_show_window(HostWindow* window);
+void emu_backend_destroy_window(HostWindow* window);
+void emu_backend_set_topmost(HostWindow* window, bool topmost);
+// Moves the host's own events into the queue with emu_post.
+void emu_backend_poll_events();
+// The screen position of the client area's top-left corner.
+void emu_backend_client_origin(HostWindow* window, int32_t* x, int32_t* y);
+// Shows width x height pixels (rows pitch pixels apart) at the client's top-left corner.
+void emu_backend_present(HostWindow* window, const uint16_t* pixels, int32_t pitch, int32_t width,
+                         int32_t height);
+// The next message for the open dialog; false when nobody is left to close it.
+bool emu_backend_dialog_input(HostMessage* message);
+// A notable call, for hosts that keep a record of them.
+void emu_backend_note(std::string_view event);

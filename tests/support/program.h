@@ -1,0 +1,78 @@
+// Runs the whole program on the headless host, with actions scripted at chosen frames.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "host/headless/headless.h"
+#include "platform/mem.h"
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mem_fail_call(0);
+        headless_reset(config);
+        live_blocks_before = mem_stats().live_blocks;
+    }
+
+    void TearDown() override
+    {
+        // Quits other than closing the window skip the teardown; the test owes it the memory.
+        app_teardown();
+        headless_set_present_hook(nullptr);
+        mem_fail_call(0);
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks_before) << "blocks left allocated";
+    }
+
+    // Runs action once the given frame has been presented, before the next one starts.
+    void at_frame(uint32_t frame, std::function<void()> action)
+    {
+        actions[frame].push_back(std::move(action));
+    }
+
+    int run()
+    {
+        headless_set_present_hook([this](const HeadlessFrame& frame) {
+            for (auto& action : actions[frame.number])
+                action();
+        });
+        return app_win_main(headless_instance(), HOST_SW_SHOWDEFAULT);
+    }
+
+    static std::vector<std::string> events_named(const std::string& prefix)
+    {
+        std::vector<std::string> found;
+        for (const std::string& event : headless_log()) {
+            if (event.starts_with(prefix))
+                found.push_back(event);
+        }
+        return found;
+    }
+
+    // The position of the n-th occurrence of an event in the log, or -1.
+    static long position(const std::string& event, int nth = 0)
+    {
+        const auto& log = headless_log();
+        for (size_t i = 0; i < log.size(); ++i) {
+            if (log[i] == event && nth-- == 0)
+                return static_cast<long>(i);
+        }
+        return -1;
+    }
+
+    static long count(const std::string& event)
+    {
+        return std::count(headless_log().begin(), headless_log().end(), event);
+    }
+
+    HeadlessConfig config;
+    std::map<uint32_t, std::vector<std::function<void()>>> actions;
+    int32_t live_blocks_before = 0;
+};

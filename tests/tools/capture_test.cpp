@@ -1,0 +1,210 @@
+// The capture tool: its command line, its PNG files and a whole headless run.
+#include "tools/capture/capture.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "platform/mem.h"
+#include "tools/capture/png_writer.h"
+
+namespace {
+
+struct Rgb {
+    uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+struct Image {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<Rgb> pixels;
+};
+
+Image read_png(const std::string& path)
+{
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    Image image;
+    if (!png_image_begin_read_from_file(&png, path.c_str()))
+        return image;
+    png.format = PNG_FORMAT_RGB;
+    image.width = png.width;
+    image.height = png.height;
+    image.pixels.resize(static_cast<size_t>(png.width) * png.height);
+    png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr);
+    return image;
+}
+
+bool parse(std::vector<const char*> args, CaptureOptions* options, std::string* error)
+{
+    args.insert(args.begin(), "luma-capture");
+    return capture_parse_args(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        directory = std::filesystem::temp_directory_path() /
+                    ("luma-capture-test-" + std::to_string(::testing::UnitTest::GetInstance()
+                                                               ->random_seed()) +
+                     "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(directory);
+    }
+
+    void TearDown() override
+    {
+        std::filesystem::remove_all(directory);
+        mem_fail_call(0);
+    }
+
+    std::filesystem::path directory;
+};
+
+TEST_F(CaptureTest, ParsesEveryOption)
+{
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--frames", "120", "--save", "1,61,100-110", "--out=shots", "--hold",
+                       "F1:2-30", "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size",
+                       "320x240"},
+                      &options, &error))
+        << error;
+    EXPECT_EQ(options.frames, 120u);
+    ASSERT_EQ(options.save.size(), 3u);
+    EXPECT_EQ(options.save[1].first, 61u);
+    EXPECT_EQ(options.save[1].last, 61u);
+    EXPECT_EQ(options.save[2].first, 100u);
+    EXPECT_EQ(options.save[2].last, 110u);
+    EXPECT_EQ(options.out, "shots");
+    ASSERT_EQ(options.holds.size(), 2u);
+    EXPECT_EQ(options.holds[0].input, CaptureInput::F1);
+    EXPECT_EQ(options.holds[0].frames.first, 2u);
+    EXPECT_EQ(options.holds[0].frames.last, 30u);
+    EXPECT_EQ(options.holds[1].input, CaptureInput::LeftButton);
+    ASSERT_EQ(options.cursors.size(), 1u);
+    EXPECT_EQ(options.cursors[0].x, -3);
+    EXPECT_EQ(options.cursors[0].y, 40);
+    EXPECT_EQ(options.cursors[0].frame, 7u);
+    EXPECT_EQ(options.width, 320);
+    EXPECT_EQ(options.height, 240);
+    EXPECT_FALSE(options.help);
+
+    CaptureOptions defaults;
+    ASSERT_TRUE(parse({}, &defaults, &error));
+    EXPECT_EQ(defaults.frames, 1u);
+    EXPECT_EQ(defaults.width, 512);
+    EXPECT_EQ(defaults.height, 462);
+    EXPECT_TRUE(defaults.save.empty());
+
+    CaptureOptions help;
+    ASSERT_TRUE(parse({"--frames", "3", "--help"}, &help, &error));
+    EXPECT_TRUE(help.help);
+}
+
+TEST_F(CaptureTest, RejectsBadArgumentsSayingWhichOne)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {"--frames", "0"},          {"--frames", "12x"},        {"--frames", "-4"},
+        {"--save", "5-3"},          {"--save", "1,,2"},         {"--save", "0"},
+        {"--hold", "F4:1-2"},       {"--hold", "F1"},           {"--hold", "RBUTTON:3-"},
+        {"--cursor", "1,2"},        {"--cursor", "1@2,3"},      {"--size", "1x1"},
+        {"--size", "512"},          {"--size", "5000x10"},      {"--out", ""},
+        {"--bogus", "1"},           {"stray"},                  {"--frames"},
+        {"--frames", "10", "--save", "11"},
+    };
+    for (const auto& args : bad) {
+        CaptureOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(args, &options, &error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+    std::string error;
+    CaptureOptions options;
+    parse({"--size", "9x9x9"}, &options, &error);
+    EXPECT_NE(error.find("--size"), std::string::npos) << error;
+}
+
+TEST_F(CaptureTest, PngWidensFiveBitChannels)
+{
+    // Rows are four pixels apart; the fourth column is padding and must not be written.
+    const uint16_t pixels[] = {
+        0x7FFF, 0x0000, (1 << 10) | (1 << 5) | 1, 0x1234,
+        31 << 10, 16 << 5, 0x8000 | 31, 0x1234,
+    };
+    std::filesystem::create_directories(directory);
+    const std::string path = (directory / "widen.png").string();
+    std::string error;
+    ASSERT_TRUE(png_write_rgb555(path, pixels, 4, 3, 2, &error)) << error;
+    const Image image = read_png(path);
+    ASSERT_EQ(image.width, 3u);
+    ASSERT_EQ(image.height, 2u);
+    // (c << 3) | (c >> 2): 31 -> 255, 16 -> 132, 1 -> 8; bit 15 is not shown.
+    const std::vector<Rgb> expected = {{255, 255, 255}, {0, 0, 0}, {8, 8, 8},
+                                       {255, 0, 0},     {0, 132, 0}, {0, 0, 255}};
+    EXPECT_EQ(image.pixels, expected);
+
+    EXPECT_FALSE(png_write_rgb555((directory / "missing" / "x.png").string(), pixels, 4, 3, 2,
+                                  &error));
+    EXPECT_NE(error.find("missing"), std::string::npos);
+}
+
+TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
+{
+    CaptureOptions options;
+    options.frames = 3;
+    options.save = {{1, 1}, {3, 3}};
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    EXPECT_NE(out.str().find("wrote 2 frames"), std::string::npos) << out.str();
+
+    EXPECT_EQ(capture_frame_path(options.out, 3), (directory / "frame-00003.png").string());
+    EXPECT_FALSE(std::filesystem::exists(capture_frame_path(options.out, 2)));
+    for (const uint32_t frame : {1u, 3u}) {
+        const Image image = read_png(capture_frame_path(options.out, frame));
+        EXPECT_EQ(image.width, 512u);
+        EXPECT_EQ(image.height, 461u);
+        ASSERT_EQ(image.pixels.size(), 512u * 461u);
+        // Nothing draws yet: the cleared frame is black.
+        EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), Rgb{0, 0, 0}),
+                  512 * 461);
+    }
+}
+
+TEST_F(CaptureTest, SizeAndDefaultSaveOfTheLastFrame)
+{
+    CaptureOptions options;
+    options.frames = 2;
+    options.width = 65;
+    options.height = 48;
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(capture_frame_path(options.out, 1)));
+    const Image image = read_png(capture_frame_path(options.out, 2));
+    EXPECT_EQ(image.width, 64u);
+    EXPECT_EQ(image.height, 47u);
+}
+
+TEST_F(CaptureTest, FailedStartupIsReportedWithItsErrorBox)
+{
+    CaptureOptions options;
+    options.frames = 2;
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    mem_fail_call(1);
+    EXPECT_EQ(capture_run(options, out, err), CAPTURE_EXIT_FAILED);
+    EXPECT_NE(err.str().find("Error: "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("byteの領域の確保に失敗しました。"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("quit after 0 of 2 frames"), std::string::npos) << err.str();
+}
+
+} // namespace
