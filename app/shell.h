@@ -6,10 +6,10 @@
 #include "host/host.h"
 
 struct AppShell {
-    HostInstance* instance;    // taken at window creation
-    HostMenu* menu;            // first submenu of IDR_MENU: carries the always-on-top check mark
-    int32_t always_on_top;     // 0 or 1
-    int32_t last_point_x;      // screen point of the most recently removed message
+    HostInstance* instance; // taken at window creation
+    HostMenu* menu;         // first submenu of IDR_MENU: carries the always-on-top check mark
+    int32_t always_on_top;  // 0 or 1
+    int32_t last_point_x;   // screen point of the most recently removed message
     int32_t last_point_y;
 };
 

@@ -17,7 +17,7 @@ struct HostMenu;
 
 // A window or dialog procedure (WNDPROC, DLGPROC).
 using HostProc = intptr_t (*)(HostWindow* window, uint32_t message, uintptr_t wparam,
-                                   intptr_t lparam);
+                              intptr_t lparam);
 
 // One removed message (MSG): pt is the cursor's screen position when the message was posted.
 struct HostMessage {
@@ -63,7 +63,7 @@ void host_update_window(HostWindow* window);
 // The instance in the creation record that HOST_WM_CREATE carries in its lparam.
 HostInstance* host_creation_instance(intptr_t create_lparam);
 intptr_t host_def_window_proc(HostWindow* window, uint32_t message, uintptr_t wparam,
-                                   intptr_t lparam);
+                              intptr_t lparam);
 
 // Message queue (PeekMessageA with PM_REMOVE, TranslateMessage + DispatchMessageA,
 // PostQuitMessage). Peeking never blocks.
@@ -81,7 +81,7 @@ void host_set_topmost(HostWindow* window, bool topmost);
 // Modal boxes (DialogBoxParamA, EndDialog, MessageBoxA with no owner and MB_OK). Text reaching
 // them is Shift-JIS; each returns when the user has closed it.
 intptr_t host_dialog_box(HostInstance* instance, int resource_id, HostWindow* owner,
-                              HostProc dialog_proc);
+                         HostProc dialog_proc);
 void host_end_dialog(HostWindow* dialog, intptr_t result);
 void host_message_box(const char* caption, const char* text);
 

@@ -8,8 +8,9 @@ namespace {
 
 // "%dbyteの領域の確保に失敗しました。" in code page 932: the byte count as a signed decimal
 // directly followed by the text.
-constexpr char MEM_FAILURE_FORMAT[] = "%dbyte\x82\xcc\x97\xcc\x88\xe6\x82\xcc\x8a\x6d\x95\xdb\x82\xc9"
-                                      "\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";
+constexpr char MEM_FAILURE_FORMAT[] =
+    "%dbyte\x82\xcc\x97\xcc\x88\xe6\x82\xcc\x8a\x6d\x95\xdb\x82\xc9"
+    "\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";
 
 struct MemState {
     MemStats stats;

@@ -118,8 +118,8 @@ int32_t surface_create_offscreen()
     const bool borrowed = !surface.window_dc;
     if (borrowed)
         surface.window_dc = host_get_dc(surface.window);
-    const int32_t result = surface_create_slot(surface.window_dc, index, surface.width,
-                                               surface.height, surface.depth);
+    const int32_t result =
+        surface_create_slot(surface.window_dc, index, surface.width, surface.height, surface.depth);
     if (borrowed) {
         host_release_dc(surface.window, surface.window_dc);
         surface.window_dc = nullptr;

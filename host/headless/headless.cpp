@@ -36,7 +36,10 @@ Headless headless;
 
 HostMessage headless_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
-    return {emu_state().window.get(), message, wparam, lparam,
+    return {emu_state().window.get(),
+            message,
+            wparam,
+            lparam,
             HEADLESS_CLIENT_ORIGIN_X + headless.cursor_x,
             HEADLESS_CLIENT_ORIGIN_Y + headless.cursor_y};
 }

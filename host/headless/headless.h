@@ -32,7 +32,7 @@ struct HeadlessFrame {
     uint32_t number; // 1 for the first present
     const uint16_t* pixels;
     int32_t pitch;
-    int32_t width;  // the presented width and height
+    int32_t width; // the presented width and height
     int32_t height;
 };
 

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "host/emulated/emulated.h"
 #include "resources/resource.h"
@@ -60,7 +62,8 @@ SdlHost sdl;
 
 intptr_t client_point_lparam(int32_t x, int32_t y)
 {
-    return static_cast<intptr_t>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFF));
+    return static_cast<intptr_t>((static_cast<uint32_t>(y) << 16) |
+                                 (static_cast<uint32_t>(x) & 0xFFFF));
 }
 
 void sdl_post(uint32_t message, uintptr_t wparam, intptr_t lparam)
@@ -145,9 +148,9 @@ bool sdl_ensure_texture(int32_t width, int32_t height)
         SDL_DestroyTexture(sdl.texture);
     sdl.texture_width = std::max(width, sdl.texture_width);
     sdl.texture_height = std::max(height, sdl.texture_height);
-    sdl.texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB555,
-                                    SDL_TEXTUREACCESS_STREAMING, sdl.texture_width,
-                                    sdl.texture_height);
+    sdl.texture =
+        SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB555, SDL_TEXTUREACCESS_STREAMING,
+                          sdl.texture_width, sdl.texture_height);
     return sdl.texture != nullptr;
 }
 
@@ -184,10 +187,22 @@ void host_change_directory(const char* path)
 
 bool emu_backend_register_class()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO) || SDL_Init(SDL_INIT_VIDEO) == 0)
+    if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
-    std::fprintf(stderr, "SDL could not start its video system: %s\n", SDL_GetError());
-    return false;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL could not start its video system: %s\n", SDL_GetError());
+        return false;
+    }
+    // With no display SDL falls back to drawing nowhere; a window nobody can see or close is
+    // worse than saying so, unless that driver was asked for.
+    const std::string_view driver = SDL_GetCurrentVideoDriver();
+    if ((driver == "offscreen" || driver == "dummy") && !std::getenv("SDL_VIDEODRIVER")) {
+        std::fprintf(stderr, "No display found (DISPLAY and WAYLAND_DISPLAY are unset). Run the "
+                             "demo on a desktop, or render it to PNG files with luma-capture.\n");
+        SDL_Quit();
+        return false;
+    }
+    return true;
 }
 
 bool emu_backend_create_window(HostWindow* window, const char* title, int32_t outer_width,
@@ -271,8 +286,8 @@ bool emu_backend_dialog_input(HostMessage* message)
 {
     const SDL_MessageBoxButtonData button{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDC_CLOSE,
                                           DIALOG_BUTTON};
-    const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION, sdl.window, DIALOG_TITLE, DIALOG_TEXT,
-                                 1, &button, nullptr};
+    const SDL_MessageBoxData box{
+        SDL_MESSAGEBOX_INFORMATION, sdl.window, DIALOG_TITLE, DIALOG_TEXT, 1, &button, nullptr};
     int pressed = -1;
     if (SDL_ShowMessageBox(&box, &pressed) != 0)
         return false;

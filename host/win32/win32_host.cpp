@@ -167,8 +167,7 @@ void host_set_topmost(HostWindow* window, bool topmost)
                  SWP_NOMOVE | SWP_NOSIZE);
 }
 
-intptr_t host_dialog_box(HostInstance* instance, int resource_id, HostWindow* owner,
-                         HostProc proc)
+intptr_t host_dialog_box(HostInstance* instance, int resource_id, HostWindow* owner, HostProc proc)
 {
     dialog_proc = proc;
     return DialogBoxParamA(to_hinstance(instance), MAKEINTRESOURCEA(resource_id), to_hwnd(owner),

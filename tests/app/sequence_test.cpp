@@ -53,7 +53,8 @@ TEST_F(SequenceTest, FailedAllocationAtStartupShowsOneBoxAndRunsNoFrame)
 
 TEST_F(SequenceTest, FrameBufferFailureShowsItsBoxAndRunsNoFrame)
 {
-    for (const auto fail : {+[] { headless_fail_bitmap(2); }, +[] { headless_fail_memory_dc(1); }}) {
+    for (const auto fail :
+         {+[] { headless_fail_bitmap(2); }, +[] { headless_fail_memory_dc(1); }}) {
         headless_reset();
         fail();
         EXPECT_EQ(run(), 0);
@@ -150,8 +151,7 @@ TEST_F(SequenceTest, AlwaysOnTopChecksThenUnchecks)
     EXPECT_TRUE(checked_after_first);
     EXPECT_FALSE(headless_topmost());
     EXPECT_FALSE(headless_menu_item_checked(ID_ALWAYS_ON_TOP));
-    EXPECT_EQ(events_named("check"),
-              (std::vector<std::string>{"check 40003 1", "check 40003 0"}));
+    EXPECT_EQ(events_named("check"), (std::vector<std::string>{"check 40003 1", "check 40003 0"}));
 }
 
 TEST_F(SequenceTest, NoFrameStartsWhileAMessageWaits)

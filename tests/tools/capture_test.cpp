@@ -50,9 +50,9 @@ protected:
     void SetUp() override
     {
         directory = std::filesystem::temp_directory_path() /
-                    ("luma-capture-test-" + std::to_string(::testing::UnitTest::GetInstance()
-                                                               ->random_seed()) +
-                     "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                    ("luma-capture-test-" +
+                     std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(directory);
     }
 
@@ -69,10 +69,10 @@ TEST_F(CaptureTest, ParsesEveryOption)
 {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--frames", "120", "--save", "1,61,100-110", "--out=shots", "--hold",
-                       "F1:2-30", "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size",
-                       "320x240"},
-                      &options, &error))
+    ASSERT_TRUE(
+        parse({"--frames", "120", "--save", "1,61,100-110", "--out=shots", "--hold", "F1:2-30",
+               "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240"},
+              &options, &error))
         << error;
     EXPECT_EQ(options.frames, 120u);
     ASSERT_EQ(options.save.size(), 3u);
@@ -109,12 +109,24 @@ TEST_F(CaptureTest, ParsesEveryOption)
 TEST_F(CaptureTest, RejectsBadArgumentsSayingWhichOne)
 {
     const std::vector<std::vector<const char*>> bad = {
-        {"--frames", "0"},          {"--frames", "12x"},        {"--frames", "-4"},
-        {"--save", "5-3"},          {"--save", "1,,2"},         {"--save", "0"},
-        {"--hold", "F4:1-2"},       {"--hold", "F1"},           {"--hold", "RBUTTON:3-"},
-        {"--cursor", "1,2"},        {"--cursor", "1@2,3"},      {"--size", "1x1"},
-        {"--size", "512"},          {"--size", "5000x10"},      {"--out", ""},
-        {"--bogus", "1"},           {"stray"},                  {"--frames"},
+        {"--frames", "0"},
+        {"--frames", "12x"},
+        {"--frames", "-4"},
+        {"--save", "5-3"},
+        {"--save", "1,,2"},
+        {"--save", "0"},
+        {"--hold", "F4:1-2"},
+        {"--hold", "F1"},
+        {"--hold", "RBUTTON:3-"},
+        {"--cursor", "1,2"},
+        {"--cursor", "1@2,3"},
+        {"--size", "1x1"},
+        {"--size", "512"},
+        {"--size", "5000x10"},
+        {"--out", ""},
+        {"--bogus", "1"},
+        {"stray"},
+        {"--frames"},
         {"--frames", "10", "--save", "11"},
     };
     for (const auto& args : bad) {
@@ -133,8 +145,7 @@ TEST_F(CaptureTest, PngWidensFiveBitChannels)
 {
     // Rows are four pixels apart; the fourth column is padding and must not be written.
     const uint16_t pixels[] = {
-        0x7FFF, 0x0000, (1 << 10) | (1 << 5) | 1, 0x1234,
-        31 << 10, 16 << 5, 0x8000 | 31, 0x1234,
+        0x7FFF, 0x0000, (1 << 10) | (1 << 5) | 1, 0x1234, 31 << 10, 16 << 5, 0x8000 | 31, 0x1234,
     };
     std::filesystem::create_directories(directory);
     const std::string path = (directory / "widen.png").string();
@@ -144,12 +155,12 @@ TEST_F(CaptureTest, PngWidensFiveBitChannels)
     ASSERT_EQ(image.width, 3u);
     ASSERT_EQ(image.height, 2u);
     // (c << 3) | (c >> 2): 31 -> 255, 16 -> 132, 1 -> 8; bit 15 is not shown.
-    const std::vector<Rgb> expected = {{255, 255, 255}, {0, 0, 0}, {8, 8, 8},
+    const std::vector<Rgb> expected = {{255, 255, 255}, {0, 0, 0},   {8, 8, 8},
                                        {255, 0, 0},     {0, 132, 0}, {0, 0, 255}};
     EXPECT_EQ(image.pixels, expected);
 
-    EXPECT_FALSE(png_write_rgb555((directory / "missing" / "x.png").string(), pixels, 4, 3, 2,
-                                  &error));
+    EXPECT_FALSE(
+        png_write_rgb555((directory / "missing" / "x.png").string(), pixels, 4, 3, 2, &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
 }
 
@@ -172,8 +183,7 @@ TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
         EXPECT_EQ(image.height, 461u);
         ASSERT_EQ(image.pixels.size(), 512u * 461u);
         // Nothing draws yet: the cleared frame is black.
-        EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), Rgb{0, 0, 0}),
-                  512 * 461);
+        EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), Rgb{0, 0, 0}), 512 * 461);
     }
 }
 

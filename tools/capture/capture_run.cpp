@@ -125,7 +125,7 @@ int capture_run(const CaptureOptions& options, std::ostream& out, std::ostream& 
             << " frames\n";
         return CAPTURE_EXIT_FAILED;
     }
-    out << "wrote " << written << (written == 1 ? " frame" : " frames") << " to "
-        << options.out << "\n";
+    out << "wrote " << written << (written == 1 ? " frame" : " frames") << " to " << options.out
+        << "\n";
     return CAPTURE_EXIT_OK;
 }

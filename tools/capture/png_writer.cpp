@@ -6,8 +6,8 @@
 
 #include "platform/pixel.h"
 
-bool png_write_rgb555(const std::string& path, const uint16_t* pixels, int32_t pitch,
-                      int32_t width, int32_t height, std::string* error)
+bool png_write_rgb555(const std::string& path, const uint16_t* pixels, int32_t pitch, int32_t width,
+                      int32_t height, std::string* error)
 {
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
     uint8_t* out = rgb.data();
@@ -15,7 +15,8 @@ bool png_write_rgb555(const std::string& path, const uint16_t* pixels, int32_t p
         const uint16_t* row = pixels + static_cast<size_t>(y) * pitch;
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t pixel = row[x];
-            *out++ = rgb888_channel_from_rgb5((pixel >> (2 * RGB555_CHANNEL_BITS)) & RGB555_CHANNEL_MAX);
+            *out++ =
+                rgb888_channel_from_rgb5((pixel >> (2 * RGB555_CHANNEL_BITS)) & RGB555_CHANNEL_MAX);
             *out++ = rgb888_channel_from_rgb5((pixel >> RGB555_CHANNEL_BITS) & RGB555_CHANNEL_MAX);
             *out++ = rgb888_channel_from_rgb5(pixel & RGB555_CHANNEL_MAX);
         }

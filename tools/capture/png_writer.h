@@ -11,5 +11,5 @@ constexpr uint8_t rgb888_channel_from_rgb5(uint32_t channel)
 }
 
 // width x height pixels whose rows lie pitch pixels apart; false with a message on failure.
-bool png_write_rgb555(const std::string& path, const uint16_t* pixels, int32_t pitch,
-                      int32_t width, int32_t height, std::string* error);
+bool png_write_rgb555(const std::string& path, const uint16_t* pixels, int32_t pitch, int32_t width,
+                      int32_t height, std::string* error);
