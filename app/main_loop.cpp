@@ -1,10 +1,13 @@
 #include "app/app.h"
 
 #include "app/shell.h"
+#include "platform/random.h"
 
 int app_win_main(HostInstance* instance, int show_command)
 {
+    // Program start: the shell's state and the shared generator begin afresh.
     app_shell() = {};
+    random_reset();
     HostWindow* window = app_create_main_window(instance, APP_CLASS_NAME, APP_TITLE);
     if (!window)
         return APP_EXIT_NO_WINDOW;

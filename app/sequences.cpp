@@ -2,7 +2,8 @@
 #include "platform/surface.h"
 
 // The order of the steps in these three sequences is a design decision of its own: later steps
-// read what earlier ones left, so a module joining a sequence takes its fixed place in it.
+// read what earlier ones left, so a module joining a sequence takes its fixed place in it. The
+// comments mark the places of the modules still to come.
 
 int32_t app_startup(HostWindow* window)
 {
@@ -10,9 +11,19 @@ int32_t app_startup(HostWindow* window)
     host_change_directory(APP_DATA_DIRECTORY);
     if (surface_init(window) < 0)
         return -1;
-    // Maths tables, scene buffer, scene, texture and pick tables, effects, models and the text
-    // system join here, then the clip bounds, screen centre, registered tables, point field,
-    // demo script and colour conversion.
+    // maths tables
+    // scene buffer: table registry, ordering table, buffer
+    // scene objects, view offset and angles
+    // texture slots
+    // picking: object blocks, then pick lists and pool
+    // effect stores
+    // models and the effect script
+    // text system
+    // clip bounds and screen centre
+    // registered tables
+    // point field
+    // demo script
+    // colour conversion
     surface_set_clear_colour(0, 0, 0);
     return 0;
 }
@@ -20,15 +31,30 @@ int32_t app_startup(HostWindow* window)
 void app_frame(HostWindow* window)
 {
     surface_begin_frame(window, SURFACE_CLEAR);
-    // Pre-draw filter, point field and view keys, demo script, scene transformation, header
-    // save, effects, ordering table, header restore, message windows, picking and the post-draw
-    // filter run here, in that order, between the frame start and the present.
+    // pre-draw filter
+    // point field, then view keys
+    // demo script
+    // scene transformation
+    // scene header save
+    // effects
+    // ordering table
+    // scene header restore
+    // message windows
+    // picking: project, collide, update
+    // post-draw filter
     surface_present();
 }
 
 void app_teardown()
 {
-    // Point field, text, models, effects, picking, textures, objects, scene buffer and maths
-    // tables are freed here, in that order, before the surface, which goes last.
+    // point field
+    // text system
+    // models
+    // effects
+    // picking: pool, then object blocks
+    // texture slots
+    // scene objects
+    // scene buffer
+    // maths tables
     surface_shutdown();
 }
