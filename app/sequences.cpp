@@ -1,5 +1,8 @@
 #include "app/app.h"
+#include "demo/demo_script.h"
 #include "platform/surface.h"
+#include "text/msgwin.h"
+#include "text/text.h"
 
 // The order of the steps in these three sequences is a design decision of its own: later steps
 // read what earlier ones left, so a module joining a sequence takes its fixed place in it. The
@@ -18,11 +21,12 @@ int32_t app_startup(HostWindow* window)
     // picking: object blocks, then pick lists and pool
     // effect stores
     // models and the effect script
-    // text system
+    if (text_init() < 0)
+        return -1;
     // clip bounds and screen centre
     // registered tables
     // point field
-    // demo script
+    demo_script_init();
     // colour conversion
     surface_set_clear_colour(0, 0, 0);
     return 0;
@@ -33,13 +37,13 @@ void app_frame(HostWindow* window)
     surface_begin_frame(window, SURFACE_CLEAR);
     // pre-draw filter
     // point field, then view keys
-    // demo script
+    demo_script_step();
     // scene transformation
     // scene header save
     // effects
     // ordering table
     // scene header restore
-    // message windows
+    msgwin_composite();
     // picking: project, collide, update
     // post-draw filter
     surface_present();
@@ -48,7 +52,7 @@ void app_frame(HostWindow* window)
 void app_teardown()
 {
     // point field
-    // text system
+    text_shutdown();
     // models
     // effects
     // picking: pool, then object blocks

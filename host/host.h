@@ -14,6 +14,7 @@ struct HostWindow;
 struct HostDc;
 struct HostBitmap;
 struct HostMenu;
+struct HostFont;
 
 // A window or dialog procedure (WNDPROC, DLGPROC).
 using HostProc = intptr_t (*)(HostWindow* window, uint32_t message, uintptr_t wparam,
@@ -105,3 +106,17 @@ void host_select_bitmap(HostDc* dc, HostBitmap* bitmap);
 void host_delete_bitmap(HostBitmap* bitmap);
 // Copies width x height pixels from (0, 0) of source to (0, 0) of destination.
 void host_blit(HostDc* destination, int32_t width, int32_t height, HostDc* source);
+
+// Text (CreateFontA, DeleteObject, SelectObject, SetBkMode TRANSPARENT, SetTextColor, TextOutA,
+// GetTextExtentPoint32A). Text is Shift-JIS bytes; (x, y) is the top-left of the character cell;
+// a colour has red in bits 0-7, green in bits 8-15 and blue in bits 16-23. The font is created
+// with the given character height (negative: the em, leading excluded), weight, character set
+// and face name, every other argument 0; null on failure, after telling the user what to do.
+HostFont* host_create_font(int32_t height, int32_t weight, int32_t charset, const char* face_name);
+void host_delete_font(HostFont* font);
+void host_select_font(HostDc* dc, HostFont* font);
+void host_set_transparent_background(HostDc* dc);
+void host_set_text_colour(HostDc* dc, uint32_t colour);
+void host_text_out(HostDc* dc, int32_t x, int32_t y, const char* text, int32_t length);
+// The width in pixels that drawing the text would advance.
+int32_t host_text_width(HostDc* dc, const char* text, int32_t length);

@@ -41,3 +41,24 @@ inline void rgb555_store_pair(Pixel* at, uint32_t pair)
 {
     std::memcpy(at, &pair, sizeof pair);
 }
+
+// Channel-parallel masks for two pixels in a word.
+constexpr uint32_t RGB555_HALF_MASK = 0x3DEF3DEF;  // each channel after a one-bit right shift
+constexpr uint32_t RGB555_ADD_MASK = 0x7BDE7BDE;   // each channel without its lowest bit
+constexpr uint32_t RGB555_CARRY_MASK = 0x84208420; // the bit just above each channel
+
+// Halves every channel of both pixels, dropping each channel's lowest bit.
+constexpr uint32_t rgb555_half_pair(uint32_t pair)
+{
+    return (pair >> 1) & RGB555_HALF_MASK;
+}
+
+// Adds two pixel pairs channel by channel, each channel saturating at 31. The lowest bit of
+// every channel is dropped first so that each sum fits in six bits; the sixth bit, the carry,
+// then fills its channel with ones (and stays set in the result).
+constexpr uint32_t rgb555_add_saturate_pair(uint32_t a, uint32_t b)
+{
+    const uint32_t sum = (a & RGB555_ADD_MASK) + (b & RGB555_ADD_MASK);
+    const uint32_t carry = sum & RGB555_CARRY_MASK;
+    return sum | (carry - (carry >> 5));
+}

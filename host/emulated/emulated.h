@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,9 +25,33 @@ struct HostBitmap {
     std::vector<uint16_t> pixels;
 };
 
+// One rendered character: its pixels (width x height, nonzero where the glyph is) with their
+// top-left corner left pixels right of the pen and top rows above the baseline.
+struct EmuGlyph {
+    int32_t advance;
+    int32_t left;
+    int32_t top;
+    int32_t width;
+    int32_t height;
+    std::vector<uint8_t> ink;
+};
+
+// A source of unsmoothed glyphs at one size: the installed font, or a test's own face.
+struct EmuFace {
+    int32_t ascent; // baseline distance below the top of the character cell
+    std::function<bool(char32_t code, EmuGlyph* glyph)> glyph;
+};
+
+struct HostFont {
+    EmuFace face;
+    bool bold; // weights from semibold up are drawn twice, one pixel apart, as Windows does
+};
+
 struct HostDc {
     HostWindow* window; // set for a window's own DC, null for a memory DC
     HostBitmap* bitmap; // selected into a memory DC
+    HostFont* font;
+    uint32_t text_colour;
 };
 
 struct HostWindow {
@@ -57,6 +82,7 @@ struct EmuState {
     std::vector<std::unique_ptr<HostMenu>> menus;
     std::vector<std::unique_ptr<HostDc>> dcs;
     std::vector<std::unique_ptr<HostBitmap>> bitmaps;
+    std::vector<std::unique_ptr<HostFont>> fonts;
     // Fault injection: the n-th creation from now fails (0: none).
     uint32_t fail_memory_dc;
     uint32_t fail_bitmap;
@@ -68,8 +94,13 @@ void emu_reset();
 HostInstance* emu_instance();
 // Appends a message to the posted queue.
 void emu_post(const HostMessage& message);
-// Shift-JIS (code page 932) text as UTF-8; undecodable bytes become U+FFFD.
+// Shift-JIS (code page 932) text as UTF-8 or as code points; undecodable bytes become U+FFFD.
 std::string emu_utf8_from_cp932(std::string_view text);
+std::u32string emu_decode_cp932(std::string_view text);
+// The installed face that fontconfig gives for a (Shift-JIS) face name and Japanese, at an em of
+// pixel_height, if it covers the characters the program draws; false with the reason otherwise.
+bool emu_open_system_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
+                          std::string* error);
 
 // Supplied by each host.
 bool emu_backend_register_class();
@@ -88,5 +119,8 @@ void emu_backend_present(HostWindow* window, const uint16_t* pixels, int32_t pit
                          int32_t height);
 // The next message for the open dialog; false when nobody is left to close it.
 bool emu_backend_dialog_input(HostMessage* message);
+// The face for a new font: emu_open_system_face, or what the host puts in its place.
+bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
+                           std::string* error);
 // A notable call, for hosts that keep a record of them.
 void emu_backend_note(std::string_view event);

@@ -23,6 +23,7 @@ void emu_reset()
     state.menus.clear();
     state.dcs.clear();
     state.bitmaps.clear();
+    state.fonts.clear();
     state.class_proc = nullptr;
     state.class_name.clear();
     state.fail_memory_dc = 0;

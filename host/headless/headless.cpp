@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <memory>
 #include <utility>
 
 #include "host/emulated/emulated.h"
@@ -30,6 +31,7 @@ struct Headless {
     std::vector<HeadlessErrorBox> error_boxes;
     std::vector<std::string> log;
     std::string directory;
+    std::unique_ptr<EmuFace> test_face;
 };
 
 Headless headless;
@@ -134,6 +136,11 @@ void headless_fail_memory_dc(uint32_t nth)
 void headless_fail_bitmap(uint32_t nth)
 {
     emu_state().fail_bitmap = nth;
+}
+
+void headless_use_face(const EmuFace& face)
+{
+    headless.test_face = std::make_unique<EmuFace>(face);
 }
 
 void headless_set_present_hook(HeadlessPresentHook hook)
@@ -277,6 +284,15 @@ bool emu_backend_dialog_input(HostMessage* message)
         return false;
     *message = headless.dialog_inputs.front();
     headless.dialog_inputs.pop_front();
+    return true;
+}
+
+bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
+                           std::string* error)
+{
+    if (!headless.test_face)
+        return emu_open_system_face(face_name, pixel_height, face, error);
+    *face = *headless.test_face;
     return true;
 }
 

@@ -12,6 +12,8 @@
 
 #include "host/host.h"
 
+struct EmuFace;
+
 constexpr int32_t HEADLESS_CLIENT_WIDTH = 512;
 constexpr int32_t HEADLESS_CLIENT_HEIGHT = 462;
 // Where the client area sits on the virtual screen: not at 0, 0, so that a missed conversion
@@ -72,6 +74,11 @@ void headless_fail_register_class();
 void headless_fail_create_window();
 void headless_fail_memory_dc(uint32_t nth);
 void headless_fail_bitmap(uint32_t nth);
+
+// Text: fonts made from now on use this face (see host/emulated/emulated.h) instead of the
+// installed font, so that tests know every glyph's pixels. headless_reset goes back to the
+// installed font.
+void headless_use_face(const EmuFace& face);
 
 // Frames.
 void headless_set_present_hook(HeadlessPresentHook hook);

@@ -301,3 +301,9 @@ bool emu_backend_dialog_input(HostMessage* message)
 }
 
 void emu_backend_note(std::string_view) {}
+
+bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
+                           std::string* error)
+{
+    return emu_open_system_face(face_name, pixel_height, face, error);
+}

@@ -265,3 +265,42 @@ void host_blit(HostDc* destination, int32_t width, int32_t height, HostDc* sourc
 {
     BitBlt(to_hdc(destination), 0, 0, width, height, to_hdc(source), 0, 0, SRCCOPY);
 }
+
+HostFont* host_create_font(int32_t height, int32_t weight, int32_t charset, const char* face_name)
+{
+    return reinterpret_cast<HostFont*>(CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                                                   static_cast<DWORD>(charset), 0, 0, 0, 0,
+                                                   face_name));
+}
+
+void host_delete_font(HostFont* font)
+{
+    DeleteObject(reinterpret_cast<HFONT>(font));
+}
+
+void host_select_font(HostDc* dc, HostFont* font)
+{
+    SelectObject(to_hdc(dc), reinterpret_cast<HFONT>(font));
+}
+
+void host_set_transparent_background(HostDc* dc)
+{
+    SetBkMode(to_hdc(dc), TRANSPARENT);
+}
+
+void host_set_text_colour(HostDc* dc, uint32_t colour)
+{
+    SetTextColor(to_hdc(dc), colour);
+}
+
+void host_text_out(HostDc* dc, int32_t x, int32_t y, const char* text, int32_t length)
+{
+    TextOutA(to_hdc(dc), x, y, text, length);
+}
+
+int32_t host_text_width(HostDc* dc, const char* text, int32_t length)
+{
+    SIZE size{};
+    GetTextExtentPoint32A(to_hdc(dc), text, length, &size);
+    return size.cx;
+}

@@ -20,8 +20,9 @@ TEST_F(SequenceTest, StartupRunsInOrderAndClosingRunsTeardownThenQuits)
     EXPECT_LT(position("register class"), position("create window"));
     EXPECT_LT(position("create window"), position("chdir data"));
     EXPECT_LT(position("chdir data"), position("create bitmap", 0));
-    EXPECT_EQ(count("create bitmap"), 2);
-    EXPECT_LT(position("create bitmap", 1), position("show window"));
+    const long bitmaps = count("create bitmap");
+    EXPECT_GE(bitmaps, 2);
+    EXPECT_LT(position("create bitmap", bitmaps - 1), position("show window"));
     EXPECT_LT(position("show window"), position("present"));
 
     // Closing: teardown frees the frame buffers, then the menu goes, then the quit; no frame after.
@@ -29,7 +30,8 @@ TEST_F(SequenceTest, StartupRunsInOrderAndClosingRunsTeardownThenQuits)
     ASSERT_GE(destroyed, 0);
     EXPECT_LT(position("present", 2), destroyed);
     EXPECT_LT(destroyed, position("delete bitmap", 0));
-    EXPECT_LT(position("delete bitmap", 1), position("destroy menu"));
+    EXPECT_EQ(count("delete bitmap"), bitmaps);
+    EXPECT_LT(position("delete bitmap", bitmaps - 1), position("destroy menu"));
     EXPECT_LT(position("destroy menu"), position("quit 0"));
     EXPECT_EQ(position("present", 3), -1);
     EXPECT_EQ(headless_live_bitmaps(), 0);
