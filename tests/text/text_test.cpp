@@ -1,0 +1,130 @@
+// The text system's start-up and its line primitives, with the test face.
+#include "text/text.h"
+
+#include <string>
+
+#include "tests/support/text_layers.h"
+
+namespace {
+
+constexpr int32_t N = TEST_FACE_NARROW;
+constexpr int32_t F = TEST_FACE_WIDE;
+
+using TextTest = TextLayersTest;
+
+TEST_F(TextTest, StartsWithEmptyLayersAndOneWindowOfTheDemo)
+{
+    expect_layers({});
+    const MessageWindow* windows = text_windows();
+    // The demo script has taken the first record; the others are free.
+    EXPECT_EQ(windows[0].id, 0);
+    for (int32_t i = 1; i < MSGWIN_COUNT; ++i) {
+        EXPECT_EQ(windows[i].id, MSGWIN_FREE) << i;
+        EXPECT_EQ(windows[i].text[0], '\0') << i;
+    }
+}
+
+TEST_F(TextTest, ColourPassLandsOnTheMaskPassGlyphForGlyph)
+{
+    // Mixed widths: each character of the colour pass starts at the previous one's measured
+    // width less one, which is exactly its advance.
+    const char line[] = "A\x82\xa0"
+                        "B";
+    const TextColour colours[] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};
+    EXPECT_EQ(text_draw_coloured(30, 40, line, colours), 0);
+    expect_layers(test_line(30, 40,
+                            {{N, test_rgb555(255, 0, 0)},
+                             {F, test_rgb555(0, 0, 255)}, // the colour of the second byte
+                             {N, TEST_WHITE}}));
+
+    // An empty line draws nothing.
+    text_clear_rect(0, 0, surface_width(), surface_height());
+    EXPECT_EQ(text_draw_coloured(30, 40, "", colours), 0);
+    expect_layers({});
+}
+
+TEST_F(TextTest, LinesAreDrawnAtTheirWindowAndCentred)
+{
+    MessageWindow& window = text_windows()[0];
+    window.x = 100;
+    window.y = 200;
+    const TextColour white[] = {TEXT_WHITE};
+    EXPECT_EQ(text_draw_line(0, 5, 6, "A", white), 0);
+    expect_layers(test_line(105, 206, {{N, TEST_WHITE}}));
+
+    // Without colours only the mask is drawn.
+    text_clear_rect(0, 0, surface_width(), surface_height());
+    EXPECT_EQ(text_draw_line(0, 0, 0, "A", nullptr), 0);
+    EXPECT_EQ(layer(text_mask_layer())[204 * surface_width() + 102], TEST_WHITE);
+    EXPECT_EQ(layer(text_colour_layer())[204 * surface_width() + 102], 0);
+
+    // "A" measures 13: in a window exactly that wide it starts at the window's x, in one a pixel
+    // narrower one pixel left of it.
+    for (const auto& [width, x] : {std::pair{13, 100}, std::pair{12, 99}}) {
+        text_clear_rect(0, 0, surface_width(), surface_height());
+        window.width = width;
+        EXPECT_EQ(text_draw_line_centred(0, 0, "A", white), 0);
+        expect_layers(test_line(x, 200, {{N, TEST_WHITE}}));
+    }
+
+    EXPECT_EQ(text_draw_line(-1, 0, 0, "A", white), -1);
+    EXPECT_EQ(text_draw_line_centred(MSGWIN_COUNT, 0, "A", white), -1);
+}
+
+TEST_F(TextTest, ClearRectZeroesWholePairsAndClips)
+{
+    const int32_t w = surface_width();
+    for (Pixel* plane : {layer(text_colour_layer()), layer(text_mask_layer())})
+        std::fill(plane, plane + w * surface_height(), 0x1111);
+
+    // Pairs floor(3 / 2) = 1 and 2 (pixels 2 to 5) of rows 1 and 2.
+    text_clear_rect(3, 1, 5, 2);
+    for (Pixel* plane : {layer(text_colour_layer()), layer(text_mask_layer())}) {
+        for (int32_t y = 0; y < 4; ++y) {
+            for (int32_t x = 0; x < 8; ++x) {
+                const bool cleared = y >= 1 && y <= 2 && x >= 2 && x <= 5;
+                EXPECT_EQ(plane[y * w + x], cleared ? 0 : 0x1111) << x << "," << y;
+            }
+        }
+    }
+    // Nothing for a height of 0 or less than one pair; a rectangle over the edges clears only
+    // what lies on the layers.
+    text_clear_rect(0, 10, 1, 5);
+    text_clear_rect(0, 10, 8, 0);
+    EXPECT_EQ(layer(text_mask_layer())[10 * w], 0x1111);
+    text_clear_rect(-100, -100, w + 200, 102);
+    EXPECT_EQ(layer(text_mask_layer())[1 * w + w - 1], 0);
+    EXPECT_EQ(layer(text_mask_layer())[2 * w + w - 1], 0x1111);
+}
+
+TEST_F(TextTest, TextOutFormatsIntoItsBufferAndCutsLongOutput)
+{
+    text_clear_rect(0, 0, surface_width(), surface_height());
+    HostDc* mask = surface_slot_dc(text_mask_layer());
+    host_set_text_colour(mask, TEXT_WHITE);
+    text_out(text_mask_layer(), 0, 0, "%d", 42);
+    for (int32_t i = 0; i < 2; ++i)
+        EXPECT_EQ(layer(text_mask_layer())[4 * surface_width() + i * N + 2], TEST_WHITE) << i;
+    EXPECT_EQ(layer(text_mask_layer())[4 * surface_width() + 2 * N + 2], 0);
+}
+
+class WideTextTest : public TextLayersTest {
+protected:
+    WideTextTest()
+    {
+        client_width = 1400;
+    }
+};
+
+TEST_F(WideTextTest, TextOutStopsAtNinetyNineBytes)
+{
+    HostDc* mask = surface_slot_dc(text_mask_layer());
+    host_set_text_colour(mask, TEXT_WHITE);
+    const std::string long_text(150, 'A');
+    text_out(text_mask_layer(), 0, 0, "%s", long_text.c_str());
+    const int32_t row = 4 * surface_width();
+    EXPECT_EQ(layer(text_mask_layer())[row + 98 * N + 2], TEST_WHITE);
+    EXPECT_EQ(layer(text_mask_layer())[row + 99 * N + 2], 0);
+}
+
+} // namespace
