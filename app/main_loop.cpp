@@ -1,12 +1,14 @@
 #include "app/app.h"
 
+#include "app/input.h"
 #include "app/shell.h"
 #include "platform/random.h"
 
 int app_win_main(HostInstance* instance, int show_command)
 {
-    // Program start: the shell's state and the shared generator begin afresh.
+    // Program start: the shell's state, the input state and the shared generator begin afresh.
     app_shell() = {};
+    input_reset();
     random_reset();
     HostWindow* window = app_create_main_window(instance, APP_CLASS_NAME, APP_TITLE);
     if (!window)
@@ -25,6 +27,7 @@ int app_win_main(HostInstance* instance, int show_command)
             app_shell().last_point_y = message.pt_y;
             host_dispatch_message(&message);
         } else {
+            input_update(app_shell().last_point_x, app_shell().last_point_y);
             app_frame(window);
         }
     }

@@ -1,6 +1,12 @@
 #include "app/app.h"
+#include "app/input.h"
 #include "demo/demo_script.h"
+#include "demo/stars.h"
 #include "platform/surface.h"
+#include "platform/texture.h"
+#include "scene/math.h"
+#include "scene/scene.h"
+#include "scene/scene_buffer.h"
 #include "text/msgwin.h"
 #include "text/text.h"
 
@@ -14,20 +20,24 @@ int32_t app_startup(HostWindow* window)
     host_change_directory(APP_DATA_DIRECTORY);
     if (surface_init(window) < 0)
         return -1;
-    // maths tables
-    // scene buffer: table registry, ordering table, buffer
-    // scene objects, view offset and angles
-    // texture slots
+    if (math_init_tables() < 0)
+        return -1;
+    if (scene_init_buffer() < 0)
+        return -1;
+    scene_init();
+    tex_init();
     // picking: object blocks, then pick lists and pool
     // effect stores
     // models and the effect script
     if (text_init() < 0)
         return -1;
-    // clip bounds and screen centre
-    // registered tables
-    // point field
+    scene_set_clip_bounds();
+    math_set_screen_centre(surface_width() >> 1, surface_height() >> 1);
+    scene_register_tables();
+    if (stars_init() < 0)
+        return -1;
     demo_script_init();
-    // colour conversion
+    scene_convert_colours();
     surface_set_clear_colour(0, 0, 0);
     return 0;
 }
@@ -36,13 +46,14 @@ void app_frame(HostWindow* window)
 {
     surface_begin_frame(window, SURFACE_CLEAR);
     // pre-draw filter
-    // point field, then view keys
+    stars_update();
+    input_update_view_keys();
     demo_script_step();
-    // scene transformation
-    // scene header save
+    scene_transform_objects();
+    scene_save_header();
     // effects
     // ordering table
-    // scene header restore
+    scene_restore_header();
     msgwin_composite();
     // picking: project, collide, update
     // post-draw filter
@@ -51,14 +62,14 @@ void app_frame(HostWindow* window)
 
 void app_teardown()
 {
-    // point field
+    stars_free();
     text_shutdown();
     // models
     // effects
     // picking: pool, then object blocks
-    // texture slots
-    // scene objects
-    // scene buffer
-    // maths tables
+    tex_free_all();
+    scene_free_objects();
+    scene_free_buffer();
+    math_free_tables();
     surface_shutdown();
 }

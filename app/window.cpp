@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "app/input.h"
 #include "app/shell.h"
 #include "platform/error_box.h"
 #include "resources/resource.h"
@@ -94,6 +95,18 @@ intptr_t app_window_proc(HostWindow* window, uint32_t message, uintptr_t wparam,
         break;
     case HOST_WM_COMMAND:
         app_on_command(window, low_word(wparam));
+        break;
+    case HOST_WM_LBUTTONDOWN:
+        input_button_down(INPUT_BUTTON_LEFT);
+        break;
+    case HOST_WM_LBUTTONUP:
+        input_button_up(INPUT_BUTTON_LEFT);
+        break;
+    case HOST_WM_RBUTTONDOWN:
+        input_button_down(INPUT_BUTTON_RIGHT);
+        break;
+    case HOST_WM_RBUTTONUP:
+        input_button_up(INPUT_BUTTON_RIGHT);
         break;
     default:
         break;

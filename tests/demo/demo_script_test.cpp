@@ -53,17 +53,20 @@ TEST_F(DemoScriptTest, StatesFollowTheTimeline)
         demo_script_step();
         for (const auto& [window, effect] : before) {
             const auto change = effect_changes.find(frame);
-            if (change != effect_changes.end() && change->second.first == window)
+            if (change != effect_changes.end() && change->second.first == window) {
                 EXPECT_EQ(effect_of(window), change->second.second) << "frame " << frame;
-            else if (frame == 121 && window == 0)
+            } else if (frame == 121 && window == 0) {
                 EXPECT_EQ(effect_of(window), 0); // hiding sets the effect code to 0
-            else if (frame != 121 && frame < 282)
+            } else if (frame != 121 && frame < 282) {
                 EXPECT_EQ(effect_of(window), effect) << "frame " << frame << " window " << window;
+            }
         }
-        if (frame == 1)
+        if (frame == 1) {
             EXPECT_EQ(text_of(0), demo_texts[0]);
-        if (frame == 120)
+        }
+        if (frame == 120) {
             EXPECT_EQ(text_windows()[1].id, MSGWIN_FREE);
+        }
         if (frame == 121) {
             EXPECT_TRUE(hidden(0));
             for (int32_t i = 0; i < DEMO_POPUPS; ++i) {
@@ -78,8 +81,9 @@ TEST_F(DemoScriptTest, StatesFollowTheTimeline)
             EXPECT_EQ(text_of(1), demo_texts[1]);
             EXPECT_EQ(text_of(2), "");
         }
-        if (frame == 141)
+        if (frame == 141) {
             EXPECT_EQ(text_of(2), demo_texts[2]);
+        }
         if (frame == 281) {
             EXPECT_EQ(demo_script().state, DEMO_STATE_POPUPS);
             for (int32_t i = 0; i < DEMO_POPUPS; ++i) {
@@ -130,8 +134,9 @@ TEST_F(DemoScriptTest, DrawsOnlyWherePopupsAreMadeFilledOrChangePhase)
                 EXPECT_EQ(text_of(now.window), demo_texts[before[i].text]);
                 EXPECT_TRUE(std::set<int>({1, 2, 7, 5, 6}).count(effect_of(now.window)));
             }
-            if (before[i].phase == DEMO_PHASE_SHOWING && now.phase == DEMO_PHASE_DISSOLVING)
+            if (before[i].phase == DEMO_PHASE_SHOWING && now.phase == DEMO_PHASE_DISSOLVING) {
                 EXPECT_EQ(frame - shown_at[i], 60);
+            }
             if (before[i].phase == DEMO_PHASE_DISSOLVING && now.phase == DEMO_PHASE_WAITING) {
                 expected += 3;
                 EXPECT_EQ(frame - shown_at[i], 120);
@@ -148,8 +153,9 @@ TEST_F(DemoScriptTest, ClosingLineShowsOnceAtFrame431)
 {
     for (int frame = 1; frame <= 600; ++frame) {
         demo_script_step();
-        if (frame >= 121 && frame < 431)
+        if (frame >= 121 && frame < 431) {
             ASSERT_TRUE(hidden(0)) << "frame " << frame;
+        }
         if (frame == 431) {
             EXPECT_FALSE(hidden(0));
             EXPECT_EQ(effect_of(0), MSGWIN_FX_FADE_IN);

@@ -147,8 +147,10 @@ TEST_F(SurfaceTest, ClearFillsTheCountedRowsAndLeavesTheGuardRow)
     std::fill(pixels, pixels + w * (h + 1), 0x5555);
     std::fill(pixels + w * h, pixels + w * (h + 1), GUARD);
 
+    // The frame start and the present alone: the frame's drawing steps would draw over the clear.
     surface_set_clear_colour(1, 2, 3);
-    app_frame(window);
+    surface_begin_frame(window, SURFACE_CLEAR);
+    surface_present();
     const Pixel expected = (1 << 10) | (2 << 5) | 3;
     for (int32_t i = 0; i < w * h; ++i)
         ASSERT_EQ(pixels[i], expected) << "pixel " << i;
@@ -227,8 +229,10 @@ TEST_F(SurfaceTest, SmallestClientHasNoCountedRowToClear)
     start(2, 1);
     EXPECT_EQ(surface_height(), 0);
     surface_slot_pixels(0)[0] = 0x1111;
+    // Too small for the text layers, so start-up stopped early: only the surface is there.
     surface_set_clear_colour(31, 31, 31);
-    app_frame(window);
+    surface_begin_frame(window, SURFACE_CLEAR);
+    surface_present();
     EXPECT_EQ(surface_slot_pixels(0)[0], 0x1111);
 }
 

@@ -182,23 +182,36 @@ TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
     // glyphs show as 2 in each channel of theirs that is 31 (3 without its lowest bit), widened
     // to 16: white and cyan.
     const auto faded = [](Rgb p) { return p == Rgb{16, 16, 16} || p == Rgb{0, 16, 16}; };
+    // The point field's stars are single white pixels, in frame 1 all 50 on the centre; under
+    // the window the additive effect drops each channel's lowest bit first: 30, widened to 247.
+    const Rgb white{255, 255, 255};
+    const auto star = [&](Rgb p, size_t row) {
+        return p == white || (p == Rgb{247, 247, 247} && row >= 50 && row < 114);
+    };
     for (const uint32_t frame : {1u, 3u}) {
         const Image image = read_png(capture_frame_path(options.out, frame));
         EXPECT_EQ(image.width, 512u);
         EXPECT_EQ(image.height, 461u);
         ASSERT_EQ(image.pixels.size(), 512u * 461u);
         long glyph_pixels = 0;
+        long star_pixels = 0;
         for (size_t i = 0; i < image.pixels.size(); ++i) {
             const size_t row = i / 512;
             if (faded(image.pixels[i]) && row >= 50 && row < 114)
                 ++glyph_pixels;
+            else if (star(image.pixels[i], row))
+                ++star_pixels;
             else
                 ASSERT_EQ(image.pixels[i], (Rgb{0, 0, 0})) << "frame " << frame << " pixel " << i;
         }
-        if (frame == 1)
+        if (frame == 1) {
             EXPECT_EQ(glyph_pixels, 0);
-        else
+            EXPECT_EQ(star_pixels, 1);
+            EXPECT_EQ(image.pixels[230 * 512 + 256], white);
+        } else {
             EXPECT_GT(glyph_pixels, 500);
+            EXPECT_GT(star_pixels, 1);
+        }
     }
 }
 

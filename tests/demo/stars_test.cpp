@@ -1,0 +1,192 @@
+// The point field: seeding, the step, re-seeding from one draw, projection through the previous
+// frame's view matrix, and plotting within the surface. The generator's recurrence is written out
+// here to know every draw in advance.
+#include "demo/stars.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+#include <vector>
+
+#include "app/app.h"
+#include "platform/random.h"
+#include "platform/surface.h"
+#include "scene/projection.h"
+#include "scene/scene.h"
+#include "tests/support/program.h"
+
+namespace {
+
+// The generator, stepped by hand.
+struct Draws {
+    uint32_t state;
+    int32_t next()
+    {
+        state = state * 214013u + 2531011u;
+        return static_cast<int32_t>((state >> 16) & 0x7FFF);
+    }
+};
+
+// The state whose next draw steps to the given state: 0xB9B33155 inverts 214013 modulo 2^32.
+uint32_t state_before(uint32_t next)
+{
+    return (next - 2531011u) * 0xB9B33155u;
+}
+
+auto fields(const Vec3& p)
+{
+    return std::tuple(p.x, p.y, p.z, p.w);
+}
+
+// A real start-up on the headless host, with the field driven step by step outside the loop.
+class StarsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        headless_reset();
+        mem_fail_call(0);
+        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(headless_error_boxes().empty());
+        field = stars_field();
+        ASSERT_NE(field, nullptr);
+        pixels = surface_current_pixels();
+        std::fill(pixels, pixels + surface_width() * surface_height(), 0);
+    }
+
+    void TearDown() override
+    {
+        app_teardown();
+    }
+
+    // Every point but the ones a test places sits far off to the side, where it is never drawn.
+    void park_points()
+    {
+        for (Vec3& point : field->points)
+            point = {100000, 0, 500, 0};
+    }
+
+    std::vector<int32_t> white_pixels() const
+    {
+        std::vector<int32_t> found;
+        for (int32_t i = 0; i < surface_width() * surface_height(); ++i) {
+            if (pixels[i] == 0xFFFF)
+                found.push_back(i);
+        }
+        return found;
+    }
+
+    HostWindow* window = nullptr;
+    PointField* field = nullptr;
+    Pixel* pixels = nullptr;
+};
+
+TEST_F(StarsTest, SeedingTakesFourDrawsPerPoint)
+{
+    stars_free();
+    random_reset(12345);
+    ASSERT_EQ(stars_init(), 0);
+    field = stars_field();
+    Draws draws{12345};
+    for (const Vec3& p : field->points) {
+        const int32_t x = draws.next() % 1000 - 500;
+        const int32_t y = draws.next() % 1000 - 500;
+        const int32_t z = draws.next() % 1300 - 300;
+        EXPECT_EQ(fields(p), std::tuple(x, y, z, draws.next() & 7));
+    }
+    EXPECT_EQ(random_state(), draws.state);
+}
+
+TEST_F(StarsTest, FirstFrameDrawsEveryPointOnTheCentre)
+{
+    // Until the first scene transformation the view matrix is zero.
+    stars_update();
+    const int32_t cx = surface_width() >> 1;
+    const int32_t cy = surface_height() >> 1;
+    for (const ScreenVertex& v : field->projected)
+        EXPECT_EQ(std::tuple(v.x, v.y, v.clip), std::tuple(cx, cy, 0));
+    EXPECT_EQ(white_pixels(), std::vector<int32_t>{cx + surface_width() * cy});
+}
+
+TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
+{
+    // -285 steps to -300 and stays; -290 steps past it and comes back from the draw 0x7FFF.
+    park_points();
+    field->points[0] = {7, 8, -285, 3};
+    field->points[1] = {7, 8, -290, 3};
+    random_reset(state_before(0xFFFFFFFFu));
+    stars_update();
+    EXPECT_EQ(random_state(), 0xFFFFFFFFu) << "one draw";
+    EXPECT_EQ(fields(field->points[0]), std::tuple(7, 8, -300, 3));
+    EXPECT_EQ(fields(field->points[1]), std::tuple(511, 511, 1000, 7));
+    // Re-seeded before the projection, which the zero matrix still puts on the centre.
+    EXPECT_EQ(field->projected[1].x, surface_width() >> 1);
+
+    // The draw 0, then the next draw for the next point past the viewer: two draws, no more.
+    park_points();
+    field->points[0] = {7, 8, -290, 3};
+    field->points[1] = {7, 8, -285, 3};
+    field->points[2] = {7, 8, -1000, 3};
+    random_reset(state_before(0));
+    stars_update();
+    EXPECT_EQ(fields(field->points[0]), std::tuple(-512, -512, 1000, 0));
+    EXPECT_EQ(field->points[1].z, -300);
+    Draws draws{0};
+    const int32_t r = draws.next();
+    EXPECT_EQ(fields(field->points[2]),
+              std::tuple((r & 0x3FF) - 512, ((r >> 5) & 0x3FF) - 512, 1000, (r >> 9) & 7));
+    EXPECT_EQ(random_state(), draws.state);
+}
+
+TEST_F(StarsTest, OnlyPointsInsideTheSurfaceAndBeforeTheEyeArePlotted)
+{
+    // The identity view: a point at depth 0 lands at centre + (x, y).
+    park_points();
+    Matrix& view = scene_view_matrix();
+    view = {};
+    for (int i = 0; i < 4; ++i)
+        view.m[i][i] = 512;
+    const int32_t w = surface_width();
+    const int32_t h = surface_height();
+    const int32_t cx = w >> 1;
+    const int32_t cy = h >> 1;
+    // z is one step further away, as the update moves each point 15 nearer first.
+    field->points[0] = {w - cx, 0, 15, 0}; // x = W
+    field->points[1] = {0, h - cy, 15, 0}; // y = H
+    field->points[2] = {-cx, -cy, 15, 0};  // (0, 0)
+    field->points[3] = {w - 1 - cx, h - 1 - cy, 15, 0};
+    field->points[4] = {-cx - 1, 0, 15, 0};     // x = -1
+    field->points[5] = {0, 0, -285, 0};         // depth -300: behind the eye, its raw x, y = 0, 0
+    field->points[6] = {1 - cx, 1 - cy, 15, 0}; // (1, 1)
+    stars_update();
+    EXPECT_EQ(field->projected[5].clip, -1);
+    EXPECT_EQ(white_pixels(), (std::vector<int32_t>{0, 1 + w, w - 1 + w * (h - 1)}));
+}
+
+using StarsProgramTest = ProgramTest;
+
+TEST_F(StarsProgramTest, FieldIsProjectedThroughThePreviousFramesViewMatrix)
+{
+    // F1 swings the view every frame, so consecutive matrices differ.
+    headless_set_key(HOST_VK_F1, true);
+    Matrix previous{};
+    int checked = 0;
+    for (uint32_t frame = 1; frame <= 6; ++frame) {
+        at_frame(frame, [&, frame] {
+            const PointField* field = stars_field();
+            ScreenVertex expected[STAR_COUNT];
+            math_transform_project(STAR_COUNT, expected, field->points, previous);
+            EXPECT_EQ(std::memcmp(expected, field->projected, sizeof expected), 0) << frame;
+            EXPECT_NE(std::memcmp(&previous, &scene_view_matrix(), sizeof previous), 0) << frame;
+            previous = scene_view_matrix();
+            ++checked;
+        });
+    }
+    headless_close_after_frames(6);
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(checked, 6);
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// The scene buffer: its layout, the header save stack, registration, colour conversion and the
+// bounded additions.
+#include "scene/scene_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/table_registry.h"
+#include "tests/support/scene_fixture.h"
+
+namespace {
+
+using SceneBufferTest = SceneFixture;
+
+std::ptrdiff_t distance(const void* from, const void* to)
+{
+    return static_cast<const uint8_t*>(to) - static_cast<const uint8_t*>(from);
+}
+
+bool same(const SceneHeader& a, const SceneHeader& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST_F(SceneBufferTest, HeaderAfterCreationDescribesTheSixRegions)
+{
+    const SceneBuffer* buffer = scene_current();
+    const SceneHeader& h = buffer->header;
+    const std::ptrdiff_t record = (sizeof(SceneBuffer) + 15) / 16 * 16;
+    EXPECT_EQ(h.packet_count | h.vertex_count | h.colour_count | h.texcoord_count, 0);
+    EXPECT_EQ(distance(buffer, h.first_packet), record + 10 * 16);
+    EXPECT_EQ(h.packet_write, h.first_packet);
+    EXPECT_EQ(distance(h.first_packet, h.vertices), 60000);
+    EXPECT_EQ(distance(h.vertices, h.spare_first), 1500 * 16);
+    EXPECT_EQ(distance(h.spare_first, h.spare_second), 1200 * 16);
+    EXPECT_EQ(distance(h.spare_second, h.spare_third), 10 * 16);
+    EXPECT_EQ(distance(h.spare_third, h.flat_colours), 10 * 16);
+    // Types 0, 1 and 2 were registered; type 3 only on request.
+    EXPECT_EQ(h.colour_entries, table_address(TABLE_TYPE_COLOURS));
+    EXPECT_EQ(h.texcoords, table_address(TABLE_TYPE_TEXCOORDS));
+    EXPECT_EQ(h.spare_3_table, nullptr);
+    int table = 0;
+    EXPECT_EQ(scene_register_table(&table, 3), 0);
+    EXPECT_EQ(h.spare_3_table, &table);
+    EXPECT_EQ(scene_register_table(&table, 6), -1);
+    for (int i = 0; i < OT_BUCKETS; ++i)
+        ASSERT_EQ(scene_ordering_table()->heads[i], OT_EMPTY) << i;
+
+    // One allocation covers all six regions, up to the last flat colour.
+    mem_fail_call(1);
+    EXPECT_EQ(scene_buffer_create(60000, 1500, 1200, 10, 10), nullptr);
+    const std::ptrdiff_t total = record + 160 + 60000 + 1500 * 16 + 1220 * 16 + 1200 * 2;
+    ASSERT_EQ(headless_error_boxes().size(), 1u);
+    EXPECT_EQ(headless_error_boxes()[0].text_utf8,
+              std::to_string(total) + "byteの領域の確保に失敗しました。");
+    // An odd packet area still leaves the vertex records aligned.
+    SceneBuffer* odd = scene_buffer_create(45, 2, 3, 1, 1);
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(odd->header.vertices) % alignof(ScreenVertex), 0u);
+    mem_free(odd);
+}
+
+TEST_F(SceneBufferTest, RestoreBringsBackTheSavedCountsExactly)
+{
+    const ColourEntry colours[2] = {{1, 2, 3, 0}, {4, 5, 6, 0}};
+    const uint8_t packet[44] = {3};
+    scene_add_packets(packet, 44, 1);
+    scene_reserve_vertices(5);
+    scene_add_colours(colours, 2);
+    const SceneHeader saved = scene_header();
+
+    EXPECT_EQ(scene_save_header(), 0);
+    EXPECT_EQ(scene_add_packets(packet, 44, 1), 44);
+    EXPECT_EQ(scene_reserve_vertices(3), 5);
+    EXPECT_EQ(scene_add_colours(colours, 1), 2);
+    scene_restore_header();
+    EXPECT_TRUE(same(scene_header(), saved));
+    EXPECT_EQ(scene_header().packet_count, 1);
+    EXPECT_EQ(scene_header().packet_write - scene_header().first_packet, 44);
+
+    // At depth 0 a restore copies level 0 again.
+    scene_header().packet_count = 99;
+    scene_restore_header();
+    EXPECT_TRUE(same(scene_header(), saved));
+}
+
+TEST_F(SceneBufferTest, SavesStopAtSixteenLevels)
+{
+    for (int32_t level = 0; level <= HEADER_SAVE_DEPTH; ++level) {
+        scene_header().packet_count = level;
+        EXPECT_EQ(scene_save_header(), level < HEADER_SAVE_DEPTH ? 0 : -1) << level;
+    }
+    for (int32_t level = HEADER_SAVE_DEPTH - 1; level >= 0; --level) {
+        scene_restore_header();
+        ASSERT_EQ(scene_header().packet_count, level);
+    }
+}
+
+TEST_F(SceneBufferTest, ColourConversionFollowsTheRegisteredCount)
+{
+    ColourEntry* entries = scene_header().colour_entries;
+    entries[0] = {255, 255, 255, 0};
+    entries[1] = {8, 16, 248, 0};
+    entries[1199] = {255, 7, 0, 0};
+    const Pixel* flat = scene_convert_colours();
+    EXPECT_EQ(flat, scene_header().flat_colours);
+    EXPECT_EQ(flat[0], 0); // the registry counts nothing yet
+    table_set_count(TABLE_TYPE_COLOURS, 2);
+    scene_convert_colours();
+    EXPECT_EQ(flat[0], 0x7FFF);
+    EXPECT_EQ(flat[1], 0x045F);
+    EXPECT_EQ(flat[1199], 0);
+    // A count beyond the flat table converts what the table holds and no more.
+    table_set_count(TABLE_TYPE_COLOURS, 5000);
+    scene_convert_colours();
+    EXPECT_EQ(flat[1199], 31 << 10);
+}
+
+TEST_F(SceneBufferTest, AdditionsStopAtTheTableEnds)
+{
+    EXPECT_EQ(scene_reserve_vertices(-1), -1);
+    EXPECT_EQ(scene_reserve_vertices(1000), 0);
+    EXPECT_EQ(scene_reserve_vertices(501), -1);
+    EXPECT_EQ(scene_reserve_vertices(500), 1000);
+    EXPECT_EQ(scene_vertex_slot(1500), nullptr);
+
+    static ColourEntry colours[1500];
+    colours[1] = {248, 0, 8, 0};
+    EXPECT_EQ(scene_add_colours(colours, 2), 0);
+    EXPECT_EQ(table_count(TABLE_TYPE_COLOURS), 2);
+    EXPECT_EQ(scene_header().flat_colours[1], (31 << 10) | 1);
+    EXPECT_EQ(scene_add_colours(colours, 1499), -1);
+    EXPECT_EQ(scene_add_colours(colours, 1498), 2);
+
+    static uint8_t packets[60000];
+    EXPECT_EQ(scene_add_packets(packets, 59990, 1000), 0);
+    EXPECT_EQ(scene_add_packets(packets, 11, 1), -1);
+    EXPECT_EQ(scene_add_packets(packets, 10, 1), 59990);
+    EXPECT_EQ(scene_header().packet_count, 1001);
+    // A write position that a restore left outside the area is refused, not trusted.
+    scene_header().packet_write = nullptr;
+    EXPECT_EQ(scene_add_packets(packets, 1, 1), -1);
+}
+
+} // namespace
