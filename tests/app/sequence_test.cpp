@@ -53,6 +53,31 @@ TEST_F(SequenceTest, FailedAllocationAtStartupShowsOneBoxAndRunsNoFrame)
     EXPECT_EQ(count("quit 0"), 1);
 }
 
+TEST_F(SequenceTest, EveryStartupAllocationCanFailAlone)
+{
+    // A whole start-up, to count its allocations.
+    headless_close_after_frames(1);
+    const uint32_t before = mem_stats().calls;
+    ASSERT_EQ(run(), 0);
+    const uint32_t allocations = mem_stats().calls - before;
+    ASSERT_GE(allocations, 2u);
+
+    // Failing each one in turn stops start-up there: one box, no frame, the quit code 0, and no
+    // allocation after the failing one.
+    for (uint32_t failing = 1; failing <= allocations; ++failing) {
+        headless_reset();
+        const uint32_t start = mem_stats().calls;
+        mem_fail_call(failing);
+        EXPECT_EQ(run(), 0) << "allocation " << failing;
+        EXPECT_EQ(mem_stats().calls - start, failing) << "allocation " << failing;
+        ASSERT_EQ(headless_error_boxes().size(), 1u) << "allocation " << failing;
+        EXPECT_NE(headless_error_boxes()[0].text_utf8.find("byteの領域の確保に失敗しました。"),
+                  std::string::npos);
+        EXPECT_EQ(headless_frames_presented(), 0u) << "allocation " << failing;
+        app_teardown();
+    }
+}
+
 TEST_F(SequenceTest, FrameBufferFailureShowsItsBoxAndRunsNoFrame)
 {
     for (const auto fail :
