@@ -2,14 +2,17 @@
 
 #include "app/input.h"
 #include "app/shell.h"
+#include "platform/filter.h"
 #include "platform/random.h"
 
 int app_win_main(HostInstance* instance, int show_command)
 {
-    // Program start: the shell's state, the input state and the shared generator begin afresh.
+    // Program start: the shell's state, the input state, the shared generator and the frame
+    // filters begin afresh.
     app_shell() = {};
     input_reset();
     random_reset();
+    filter_reset();
     HostWindow* window = app_create_main_window(instance, APP_CLASS_NAME, APP_TITLE);
     if (!window)
         return APP_EXIT_NO_WINDOW;

@@ -2,6 +2,7 @@
 #include "app/input.h"
 #include "demo/demo_script.h"
 #include "demo/stars.h"
+#include "platform/filter.h"
 #include "platform/surface.h"
 #include "platform/texture.h"
 #include "scene/math.h"
@@ -45,7 +46,7 @@ int32_t app_startup(HostWindow* window)
 void app_frame(HostWindow* window)
 {
     surface_begin_frame(window, SURFACE_CLEAR);
-    // pre-draw filter
+    filter_run_pre();
     stars_update();
     input_update_view_keys();
     demo_script_step();
@@ -56,7 +57,7 @@ void app_frame(HostWindow* window)
     scene_restore_header();
     msgwin_composite();
     // picking: project, collide, update
-    // post-draw filter
+    filter_run_post();
     surface_present();
 }
 
