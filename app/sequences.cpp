@@ -5,7 +5,10 @@
 #include "platform/filter.h"
 #include "platform/surface.h"
 #include "platform/texture.h"
+#include "raster/ordering_table.h"
+#include "scene/effect.h"
 #include "scene/math.h"
+#include "scene/model.h"
 #include "scene/scene.h"
 #include "scene/scene_buffer.h"
 #include "text/msgwin.h"
@@ -28,8 +31,10 @@ int32_t app_startup(HostWindow* window)
     scene_init();
     tex_init();
     // picking: object blocks, then pick lists and pool
-    // effect stores
-    // models and the effect script
+    if (effect_init_stores() < 0)
+        return -1;
+    if (model_build_all() < 0)
+        return -1;
     if (text_init() < 0)
         return -1;
     scene_set_clip_bounds();
@@ -52,8 +57,8 @@ void app_frame(HostWindow* window)
     demo_script_step();
     scene_transform_objects();
     scene_save_header();
-    // effects
-    // ordering table
+    effect_update();
+    ot_draw_scene();
     scene_restore_header();
     msgwin_composite();
     // picking: project, collide, update
@@ -65,8 +70,8 @@ void app_teardown()
 {
     stars_free();
     text_shutdown();
-    // models
-    // effects
+    model_free_stores();
+    effect_free_stores();
     // picking: pool, then object blocks
     tex_free_all();
     scene_free_objects();

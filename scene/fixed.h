@@ -34,6 +34,14 @@ constexpr int32_t wrap_neg(int32_t a)
     return wrap_sub(0, a);
 }
 
+// a / b truncated toward zero, for any b but 0. The one quotient that does not fit, INT32_MIN / -1,
+// wraps to INT32_MIN like every other 32-bit result instead of trapping as the processor's
+// division would.
+constexpr int32_t wrap_div(int32_t a, int32_t b)
+{
+    return b == -1 ? wrap_neg(a) : a / b;
+}
+
 // a * 2^bits modulo 2^32; the count is taken modulo 32, as the processor's shift takes it.
 constexpr int32_t wrap_shl(int32_t a, int32_t bits)
 {

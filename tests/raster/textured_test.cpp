@@ -1,0 +1,161 @@
+// Textured polygons: texel reads that wrap in both directions, the row stride of a texture that
+// is not square, the three pixel operations, and the slots that cannot be drawn from. A span's
+// texel column is ((left u << E) >> 8 + i x (((right u - left u) / count) >> (8 - E))) >> 8,
+// masked to the texture, and likewise for rows.
+#include "raster/textured.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/headless/headless.h"
+#include "platform/mem.h"
+#include "platform/texture.h"
+#include "tests/support/raster_canvas.h"
+
+namespace {
+
+class TexturedTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        headless_reset();
+        live_blocks = mem_stats().live_blocks;
+        tex_init();
+    }
+
+    void TearDown() override
+    {
+        tex_free_all();
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks);
+    }
+
+    // A texture whose texel at (column, row) is row x 2^E + column + 1: each says where it is.
+    static int32_t numbered_texture(int32_t log2_width, int32_t log2_height)
+    {
+        const int32_t slot = tex_create(log2_width, log2_height);
+        for (int32_t i = 0; i < (1 << (log2_width + log2_height)); ++i)
+            tex_pixels(slot)[i] = static_cast<Pixel>(i + 1);
+        return slot;
+    }
+
+    static int32_t plain_texture(Pixel texel)
+    {
+        const int32_t slot = tex_create(0, 0);
+        tex_pixels(slot)[0] = texel;
+        return slot;
+    }
+
+    // The quad (0, 0) to (width, height) with u running left to right and v top to bottom.
+    static void draw_rectangle(RasterCanvas& canvas, int32_t width, int32_t height, int32_t u0,
+                               int32_t u1, int32_t v0, int32_t v1, int32_t slot)
+    {
+        raster_tex_quad(canvas.target(), screen_vertex(0, 0), screen_vertex(width, 0),
+                        screen_vertex(width, height), screen_vertex(0, height), {u0, v0, {}},
+                        {u1, v0, {}}, {u1, v1, {}}, {u0, v1, {}}, slot);
+    }
+
+    int32_t live_blocks = 0;
+};
+
+TEST_F(TexturedTest, CoordinatesWrapIntoTheTextureBothWays)
+{
+    // 16 x 16 texels, four pixels a row over 64 units: du = 16384 / 4 = 4096, dtu = 4096 >> 4 =
+    // 256, one texel per pixel. Left u 256 starts at (65536 << 4) >> 8 = 4096, column 16 AND 15 =
+    // 0, as u = 0 does; left u -1 starts at -16, column -1 AND 15 = 15.
+    const int32_t slot = numbered_texture(4, 4);
+    for (const auto& [u0, columns] : {std::pair<int32_t, std::vector<int32_t>>{0, {0, 1, 2, 3}},
+                                      {256, {0, 1, 2, 3}},
+                                      {-1, {15, 0, 1, 2}}}) {
+        RasterCanvas canvas(64, 32);
+        draw_rectangle(canvas, 4, 1, u0, u0 + 64, 0, 0, slot);
+        for (int32_t row = 0; row <= 1; ++row) {
+            for (int32_t x = 0; x < 4; ++x)
+                EXPECT_EQ(canvas.at(x, row), columns[x] + 1) << u0 << ": " << x << ", " << row;
+        }
+        EXPECT_EQ(canvas.runs(), (std::vector<PixelRun>{{0, 0, 4}, {1, 0, 4}}));
+    }
+}
+
+TEST_F(TexturedTest, RowsOfAWideTextureAreTwoToTheEApartAndWrapDownwards)
+{
+    // 4 x 2 texels, v from 0 to 256 over rows 0..3: each side steps 65536 / 4 = 16384 per row,
+    // tv = 16384 r << 1 >> 8 = 128 r, so rows 0, 1 read texel row 0 and rows 2, 3 texel row 1.
+    // u from 256 to 512 over four pixels starts at (65536 << 2) >> 8 = 1024 and steps 16384 >> 6
+    // = 256: columns 4 to 7, wrapped to 0 to 3.
+    const int32_t slot = numbered_texture(2, 1);
+    RasterCanvas canvas(64, 32);
+    draw_rectangle(canvas, 4, 3, 256, 512, 0, 256, slot);
+    for (int32_t row = 0; row <= 3; ++row) {
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(canvas.at(x, row), (row >= 2 ? 4 : 0) + x + 1) << x << ", " << row;
+    }
+}
+
+TEST_F(TexturedTest, TexelColumnsKeepTheFractionOfTheLeftCoordinate)
+{
+    // 256 x 1 texels, so a texel is one unit of u. On row 1 the left side has stepped (1 x 256)
+    // / 2 = 128, half a texel, and the right side 640; du = 512 / 4 = 128. The columns are
+    // (128 + 128 i) >> 8 = 0, 1, 1, 2, where row 0, from 0, reads 0, 0, 1, 1.
+    const int32_t slot = numbered_texture(8, 0);
+    RasterCanvas canvas(64, 32);
+    raster_tex_quad(canvas.target(), screen_vertex(0, 0), screen_vertex(4, 0), screen_vertex(4, 1),
+                    screen_vertex(0, 1), {0, 0, {}}, {2, 0, {}}, {3, 0, {}}, {1, 0, {}}, slot);
+    const int32_t columns[2][4] = {{0, 0, 1, 1}, {0, 1, 1, 2}};
+    for (int32_t row = 0; row <= 1; ++row) {
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(canvas.at(x, row), columns[row][x] + 1) << x << ", " << row;
+    }
+}
+
+TEST_F(TexturedTest, AdditiveAndHalfBlendCombineEveryTexelWithTheFrame)
+{
+    const int32_t white = plain_texture(0x7FFF);
+    const ScreenVertex a = screen_vertex(0, 0);
+    const ScreenVertex b = screen_vertex(6, 0);
+    const ScreenVertex c = screen_vertex(0, 6);
+    const TexCoordEntry t = {0, 0, {}};
+    // Additive: 30 per channel over black or over channels of 1; over channels of 2 every
+    // channel saturates and the red carry sets bit 15. Half: 15 per channel over black.
+    for (const auto& [background, added, halved] :
+         {std::tuple<Pixel, Pixel, Pixel>{0x0000, 0x7BDE, 0x3DEF},
+          {0x0421, 0x7BDE, 0x3DEF},
+          {0x0842, 0xFFFF, 0x3DEF + 0x0421}}) {
+        RasterCanvas sum(64, 32, background);
+        raster_tex_add_tri(sum.target(), a, b, c, t, t, t, white);
+        RasterCanvas half(64, 32, background);
+        raster_tex_half_tri(half.target(), a, b, c, t, t, t, white);
+        RasterCanvas opaque(64, 32, background);
+        raster_tex_tri(opaque.target(), a, b, c, t, t, t, white);
+        ASSERT_FALSE(opaque.runs().empty());
+        EXPECT_EQ(sum.runs(), opaque.runs());
+        EXPECT_EQ(half.runs(), opaque.runs());
+        for (const auto& [row, first, end] : opaque.runs()) {
+            for (int32_t x = first; x < end; ++x) {
+                EXPECT_EQ(opaque.at(x, row), 0x7FFF);
+                EXPECT_EQ(sum.at(x, row), added) << background;
+                EXPECT_EQ(half.at(x, row), halved) << background;
+            }
+        }
+    }
+}
+
+TEST_F(TexturedTest, SlotsWithoutADrawableTextureAndFlatPolygonsDrawNothing)
+{
+    // Over a background no texel here has, so that any write shows.
+    RasterCanvas canvas(64, 32, 0x1234);
+    // Slot 3 is empty; a texture 512 texels wide is beyond the span arithmetic.
+    draw_rectangle(canvas, 8, 8, 0, 256, 0, 256, 3);
+    const int32_t wide = tex_create(9, 0);
+    ASSERT_GE(wide, 0);
+    draw_rectangle(canvas, 8, 8, 0, 256, 0, 256, wide);
+    const int32_t slot = plain_texture(0x7FFF);
+    const TexCoordEntry t = {0, 0, {}};
+    raster_tex_half_quad(canvas.target(), screen_vertex(0, 4), screen_vertex(9, 4),
+                         screen_vertex(20, 4), screen_vertex(30, 4), t, t, t, t, slot);
+    raster_tex_add_tri(canvas.target(), screen_vertex(0, 4), screen_vertex(9, 4),
+                       screen_vertex(20, 4), t, t, t, slot);
+    EXPECT_TRUE(canvas.runs().empty());
+}
+
+} // namespace

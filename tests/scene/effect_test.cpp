@@ -1,0 +1,305 @@
+// The effect player: the burst's life and poses, the packets, vertices and colours it appends to
+// the scene buffer and the restore that drops them, markers, and the capacity it respects.
+#include "scene/effect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <tuple>
+#include <vector>
+
+#include "scene/scene.h"
+#include "tests/support/model_fixture.h"
+
+namespace {
+
+constexpr Vec3 NO_ANGLES{0, 0, 0, 0};
+constexpr Vec3 UNIT_SCALE{512, 512, 512, 0};
+constexpr ColourEntry WHITE{255, 255, 255, 0};
+
+class EffectTest : public ModelFixture {
+protected:
+    void SetUp() override
+    {
+        ModelFixture::SetUp();
+        // The identity view, so that a model placed at p shows at p.
+        Matrix& view = scene_view_matrix();
+        view = {};
+        for (int i = 0; i < 4; ++i)
+            view.m[i][i] = 512;
+    }
+
+    static void start(int32_t first_step, int32_t duration, Vec3 position,
+                      ColourEntry colour = WHITE)
+    {
+        effect_start(first_step, duration, position, NO_ANGLES, UNIT_SCALE, colour);
+    }
+
+    // A frame's pass without the drawing: the header is saved, then the player appends.
+    static void pass()
+    {
+        ASSERT_EQ(scene_save_header(), 0);
+        effect_update();
+    }
+
+    // Passes with the restore after each, as frames run them.
+    static void frames(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            pass();
+            scene_restore_header();
+        }
+    }
+
+    // A one-step script showing a model with the given modes, or a marker; its first step.
+    static int32_t script(int32_t kind, int32_t model = MODEL_DISC, int32_t scale_mode = 0,
+                          int32_t colour_mode = 0)
+    {
+        const int32_t number = effect_begin_script();
+        EXPECT_GE(number, 1);
+        effect_add_step(model, 0, 0, scale_mode, colour_mode, 0, 0, kind);
+        effect_end_script();
+        return effect_script_first_step(number);
+    }
+
+    static std::tuple<int32_t, int32_t, int32_t> counts()
+    {
+        const SceneHeader& h = scene_header();
+        return {h.packet_count, h.vertex_count, h.colour_count};
+    }
+};
+
+auto rgb(const ColourEntry& c)
+{
+    return std::tuple(c.red, c.green, c.blue);
+}
+
+auto xy(const ScreenVertex& v)
+{
+    return std::tuple(v.x, v.y, v.clip);
+}
+
+TEST_F(EffectTest, BurstScriptIsBuiltAtStartup)
+{
+    EXPECT_EQ(effect_script_count(), 1);
+    EXPECT_EQ(effect_script_first_step(EFFECT_BURST), 0);
+    const EffectStep& step = *effect_step(0);
+    EXPECT_EQ(std::tuple(step.model, step.position_mode, step.rotation_mode, step.scale_mode,
+                         step.colour_mode, step.start_frame, step.parameter, step.kind, step.next),
+              std::tuple(5, 0, 1, 1, 2, 0, 64, 2, EFFECT_NO_STEP));
+    for (int32_t k = 0; k < EFFECT_INSTANCES; ++k)
+        EXPECT_EQ(effect_instance_first_step(k), EFFECT_FREE);
+    EXPECT_EQ(effect_instance_first_step(32), EFFECT_FREE);
+    EXPECT_EQ(effect_instance_first_step(-1), EFFECT_FREE);
+}
+
+TEST_F(EffectTest, BurstPlaysThirtyThreeTimesAndDrawsNothingAtAgeZero)
+{
+    start(EFFECT_BURST, EFFECT_BURST_DURATION, {0, 0, 3000, 0});
+    const SceneHeader before = scene_header();
+    pass();
+    EXPECT_EQ(std::memcmp(&before, &scene_header(), sizeof before), 0) << "age 0 draws nothing";
+    scene_restore_header();
+    pass();
+    EXPECT_EQ(counts(), std::tuple(16, 33, 2)) << "age 1 shows the starburst";
+    scene_restore_header();
+    for (int n = 3; n <= 33; ++n) {
+        ASSERT_EQ(effect_instance_first_step(0), EFFECT_BURST) << "before pass " << n;
+        frames(1);
+    }
+    EXPECT_EQ(effect_instance_first_step(0), EFFECT_FREE);
+    const SceneHeader after = scene_header();
+    pass();
+    EXPECT_EQ(std::memcmp(&after, &scene_header(), sizeof after), 0);
+    scene_restore_header();
+}
+
+TEST_F(EffectTest, AtAgeSixteenTheBurstIsHalfTurnedAtFullSizeAndHalfFaded)
+{
+    const Vec3 p{10, -20, 3000, 0};
+    start(EFFECT_BURST, EFFECT_BURST_DURATION, p, {200, 100, 0, 0});
+    frames(16);
+    pass();
+    // Factors 800 and 400, times 16/32: (255 x 400) >> 10 = 99, (255 x 200) >> 10 = 49.
+    const ColourEntry* colours = scene_header().colour_entries;
+    EXPECT_EQ(rgb(colours[0]), std::tuple(0, 0, 0));
+    EXPECT_EQ(rgb(colours[1]), std::tuple(99, 49, 0));
+    // Scale 512 and yaw 512 (cos -512, sin 0) send v to p + (-v.x, v.y, -v.z), projected.
+    const Model& burst = *model_get(MODEL_STARBURST);
+    for (int32_t i = 0; i < burst.vertex_count; ++i) {
+        const Vec3& v = *model_item(burst.vertices + i);
+        const int32_t d = p.z - v.z + 256;
+        EXPECT_EQ(xy(scene_header().vertices[i]),
+                  std::tuple(CX + 256 * (p.x - v.x) / d, CY + 256 * (p.y + v.y) / d, 0))
+            << i;
+    }
+    scene_restore_header();
+}
+
+TEST_F(EffectTest, GrowingScaleIsZeroAtTheLastAge)
+{
+    // Duration 8: the ninth pass is age 8, where 8 x 1024 / 8 wraps to scale 0 and fades to 0.
+    const Vec3 p{40, 30, 0, 0};
+    start(EFFECT_BURST, 8, p);
+    frames(8);
+    pass();
+    for (int32_t i = 0; i < 33; ++i)
+        EXPECT_EQ(xy(scene_header().vertices[i]), std::tuple(CX + 40, CY + 30, 0)) << i;
+    EXPECT_EQ(rgb(scene_header().colour_entries[1]), std::tuple(0, 0, 0));
+    scene_restore_header();
+    EXPECT_EQ(effect_instance_first_step(0), EFFECT_FREE);
+}
+
+TEST_F(EffectTest, ScaleAndColourModes)
+{
+    // Disc vertex 1 is (256, 0, 0): at the origin and depth 0 it lands s / 2 pixels right.
+    const int32_t shrink = script(EFFECT_KIND_MODEL, MODEL_DISC, 2, 1);
+    const int32_t square = script(EFFECT_KIND_MODEL, MODEL_DISC, 3, 0);
+    start(shrink, 8, {0, 0, 0, 0});
+    start(square, 8, {0, 0, 0, 0});
+    frames(4);
+    pass();
+    // Age 4 of 8: shrinking (4 x 1024 / 8) = 512; square (4 x 32)^2 / 8 = 2048.
+    EXPECT_EQ(scene_header().vertices[1].x, CX + 256);
+    EXPECT_EQ(scene_header().vertices[17 + 1].x, CX + 1024);
+    // Fading in: 1020 x 4 / 8 = 510 gives (255 x 510) >> 10 = 127; the instance's own 1020, 254.
+    EXPECT_EQ(rgb(scene_header().colour_entries[1]), std::tuple(127, 127, 127));
+    EXPECT_EQ(rgb(scene_header().colour_entries[3]), std::tuple(254, 254, 254));
+    scene_restore_header();
+}
+
+TEST_F(EffectTest, LaterStepsKeepWhatEarlierOnesSetAndRollsDrawOncePerPlay)
+{
+    ASSERT_EQ(effect_begin_script(), 1);
+    effect_add_step(MODEL_DISC, 0, EFFECT_ROTATION_ROLL, 0, 0, 0, 0, EFFECT_KIND_MODEL);
+    // Modes 7 keep the disc's pose; from age 2 on.
+    effect_add_step(0, 7, 7, 7, 7, 1, 0, EFFECT_KIND_MARKER);
+    effect_end_script();
+    const int32_t first = effect_script_first_step(1);
+    EXPECT_EQ(effect_step(first)->next, first + 1);
+    start(first, 8, {-30, 12, 0, 0});
+    const auto one_draw_after = [](uint32_t state) { return state * 214013u + 2531011u; };
+
+    uint32_t state = random_state();
+    frames(1);
+    EXPECT_EQ(random_state(), state) << "age 0 plays nothing";
+    pass();
+    EXPECT_EQ(counts(), std::tuple(16, 17, 2)) << "age 1: the disc alone";
+    EXPECT_EQ(random_state(), one_draw_after(state));
+    scene_restore_header();
+    state = random_state();
+    pass();
+    EXPECT_EQ(counts(), std::tuple(17, 18, 2));
+    EXPECT_EQ(random_state(), one_draw_after(state));
+    EXPECT_EQ(xy(scene_header().vertices[17]), std::tuple(CX - 30, CY + 12, 0));
+    scene_restore_header();
+}
+
+TEST_F(EffectTest, StartTakesTheLowestFreeSlotAndNothingWhenAllRun)
+{
+    for (int32_t k = 0; k < EFFECT_INSTANCES; ++k)
+        start(EFFECT_BURST, 32, {k, 0, 0, 0});
+    EffectInstance before[EFFECT_INSTANCES];
+    std::memcpy(before, effect_instance(0), sizeof before);
+    start(EFFECT_BURST, 5, {99, 99, 99, 0});
+    EXPECT_EQ(std::memcmp(before, effect_instance(0), sizeof before), 0);
+    EXPECT_EQ(effect_instance(31)->position.x, 31);
+    EXPECT_EQ(effect_instance(31)->factors.red, 1020);
+    EXPECT_EQ(effect_instance(32), nullptr);
+}
+
+TEST_F(EffectTest, StartWithAFirstStepThatIsNoStepIsRefused)
+{
+    start(1, 8, {0, 0, 0, 0});
+    start(-1, 8, {0, 0, 0, 0});
+    EXPECT_EQ(effect_instance_first_step(0), EFFECT_FREE);
+}
+
+TEST_F(EffectTest, CopiedPacketsNameTheBuffersNextVerticesAndColours)
+{
+    const int32_t disc = script(EFFECT_KIND_MODEL);
+    ASSERT_EQ(scene_reserve_vertices(100), 0);
+    const ColourEntry seven[7] = {};
+    ASSERT_EQ(scene_add_colours(seven, 7), 0);
+    const Model model = *model_get(MODEL_DISC);
+    std::vector<uint8_t> packets(model_packet(model.packets),
+                                 model_packet(model.packets) + model.packet_bytes);
+    start(disc, 4, {0, 0, 100, 0});
+    frames(1);
+    pass();
+    EXPECT_EQ(counts(), std::tuple(16, 117, 9));
+    const uint8_t* packet = scene_header().first_packet;
+    for (int32_t i = 0; i < 16; ++i, packet += 44) {
+        EXPECT_EQ(packet_get<uint32_t>(packet, PACKET_TAG_AT), 83u);
+        EXPECT_EQ(packet_get<int32_t>(packet, PACKET_SIZE_AT), 44);
+        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[0])), 100);
+        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[1])), 101 + i);
+        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[2])), 101 + (i + 1) % 16);
+        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, colour[0])), 8);
+        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, colour[2])), 7);
+    }
+    EXPECT_EQ(std::memcmp(packets.data(), model_packet(model.packets), packets.size()), 0);
+    EXPECT_EQ(model_get(MODEL_DISC)->vertex_count, 17);
+    scene_restore_header();
+}
+
+TEST_F(EffectTest, TwoInstancesAppendInTurnAndTheRestoreDropsBoth)
+{
+    start(EFFECT_BURST, 32, {0, 0, 3000, 0});
+    start(EFFECT_BURST, 32, {100, 0, 3000, 0});
+    frames(1);
+    const SceneHeader before = scene_header();
+    pass();
+    EXPECT_EQ(counts(), std::tuple(32, 66, 4));
+    EXPECT_EQ(scene_header().packet_write, before.packet_write) << "the pass keeps its own cursor";
+    const uint8_t* second = before.packet_write + 704;
+    EXPECT_EQ(packet_get<int16_t>(second, offsetof(TriPacket, vertex[1])), 34);
+    EXPECT_EQ(packet_get<int16_t>(second, offsetof(TriPacket, colour[0])), 3);
+    scene_restore_header();
+    EXPECT_EQ(std::memcmp(&before, &scene_header(), sizeof before), 0);
+}
+
+TEST_F(EffectTest, MarkerNamesItsInstanceAndVertexWithDepthOffsetZero)
+{
+    const int32_t marker = script(EFFECT_KIND_MARKER);
+    start(EFFECT_BURST, 32, {0, 0, 3000, 0});
+    start(marker, 32, {40, -8, 0, 0});
+    // Stale bytes from an earlier frame where the marker goes.
+    std::memset(scene_header().packet_write, 0xFF, 704 + 24);
+    frames(1);
+    pass();
+    EXPECT_EQ(counts(), std::tuple(17, 34, 2));
+    const uint8_t* packet = scene_header().packet_write + 704;
+    EXPECT_EQ(packet_get<uint32_t>(packet, PACKET_TAG_AT), 0x10051u);
+    EXPECT_EQ(packet_get<int32_t>(packet, PACKET_SIZE_AT), 24);
+    EXPECT_EQ(packet_get<int16_t>(packet, PACKET_DEPTH_OFFSET_AT), 0);
+    EXPECT_EQ(packet_get<int16_t>(packet, PACKET_SLOT_AT), 33);
+    const ScreenVertex& v = scene_header().vertices[33];
+    EXPECT_EQ(std::tuple(v.x, v.y, v.depth, v.clip), std::tuple(CX + 40, CY - 8, 0, 0));
+    scene_restore_header();
+}
+
+TEST_F(EffectTest, StepThatDoesNotFitIsSkippedForTheFrame)
+{
+    start(EFFECT_BURST, 32, {0, 0, 3000, 0});
+    frames(1);
+    SceneHeader& h = scene_header();
+    // One vertex, one colour entry or one packet byte short: nothing written, the instance ages.
+    const auto skipped = [&](auto squeeze) {
+        EXPECT_EQ(scene_save_header(), 0);
+        squeeze();
+        const SceneHeader squeezed = h;
+        effect_update();
+        const bool same = std::memcmp(&squeezed, &h, sizeof h) == 0;
+        scene_restore_header();
+        return same;
+    };
+    EXPECT_TRUE(skipped([&] { h.vertex_count = 1500 - 32; }));
+    EXPECT_TRUE(skipped([&] { h.colour_count = 1500 - 1; }));
+    EXPECT_TRUE(skipped([&] { h.packet_write = h.first_packet + 60000 - 703; }));
+    EXPECT_FALSE(skipped([&] { h.vertex_count = 1500 - 33; }));
+    EXPECT_FALSE(skipped([&] { h.packet_write = h.first_packet + 60000 - 704; }));
+    EXPECT_EQ(effect_instance(0)->age, 1 + 5);
+}
+
+} // namespace

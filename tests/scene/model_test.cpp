@@ -1,0 +1,246 @@
+// The six models: their lists and packets as built, the starburst from the generator's first 48
+// draws, the builders' packet layouts and the stores' bounds.
+#include "scene/model.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "tests/support/model_fixture.h"
+#include "tests/support/program.h"
+
+namespace {
+
+using ModelTest = ModelFixture;
+
+auto xyz(const Vec3& v)
+{
+    return std::tuple(v.x, v.y, v.z);
+}
+
+std::vector<Vec3> vertices_of(int32_t index)
+{
+    const Model* model = model_get(index);
+    std::vector<Vec3> out;
+    for (int32_t i = 0; model && i < model->vertex_count; ++i)
+        out.push_back(*model_item(model->vertices + i));
+    return out;
+}
+
+// The generator's first 48 draws, three per spike, through the rotation written out entry by
+// entry, applied to (2, 10, 0) and (-2, 10, 0) at 256 per unit.
+std::vector<Vec3> expected_starburst()
+{
+    uint32_t state = 1;
+    const auto draw = [&] {
+        state = state * 214013u + 2531011u;
+        return static_cast<int32_t>((state >> 16) & 0x7FFF);
+    };
+    std::vector<Vec3> out = {{0, 0, 0, 0}};
+    for (int i = 0; i < 16; ++i) {
+        const int32_t r1 = draw();
+        const int32_t r2 = draw();
+        const int32_t r3 = draw();
+        const int32_t sx = math_sin(r3 & 1023), cx = math_cos(r3 & 1023);
+        const int32_t sy = math_sin(r2 & 1023), cy = math_cos(r2 & 1023);
+        const int32_t sz = math_sin(r1 & 1023), cz = math_cos(r1 & 1023);
+        const int32_t m00 = (cz * cy) >> 9;
+        const int32_t m01 = ((((-(sy * sx)) >> 9) * cz) >> 9) - ((sz * cx) >> 9);
+        const int32_t m02 = ((((-(sy * cx)) >> 9) * cz) >> 9) + ((sz * sx) >> 9);
+        const int32_t m10 = (sz * cy) >> 9;
+        const int32_t m11 = ((cz * cx) >> 9) - ((((sy * sx) >> 9) * sz) >> 9);
+        const int32_t m12 = ((-(cz * sx)) >> 9) - ((((sy * cx) >> 9) * sz) >> 9);
+        for (const int32_t x : {2, -2})
+            out.push_back({(x * m00 + 10 * m10) >> 1, (x * m01 + 10 * m11) >> 1,
+                           (x * m02 + 10 * m12) >> 1, 0});
+    }
+    return out;
+}
+
+void expect_same_points(const std::vector<Vec3>& got, const std::vector<Vec3>& want)
+{
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(xyz(got[i]), xyz(want[i])) << "vertex " << i;
+}
+
+// Vertex and colour indices of packet p of a model.
+std::vector<int16_t> indices(int32_t model_index, int32_t p, PacketArray array)
+{
+    const Model& model = *model_get(model_index);
+    const uint8_t* packet = model_packet(model.packets);
+    for (int32_t i = 0; i < p; ++i)
+        packet += packet_get<int32_t>(packet, PACKET_SIZE_AT);
+    const int32_t n = packet_vertex_count(packet_get<uint32_t>(packet, PACKET_TAG_AT));
+    std::vector<int16_t> out;
+    for (int32_t j = 0; j < n; ++j)
+        out.push_back(packet_get<int16_t>(packet, packet_index_at(array, n, j)));
+    return out;
+}
+
+using ModelProgramTest = ProgramTest;
+
+TEST_F(ModelProgramTest, StartupBuildsSixModelsAndTheStarburstFromTheFirstDraws)
+{
+    bool checked = false;
+    at_frame(1, [&] {
+        EXPECT_EQ(model_count(), 6);
+        expect_same_points(vertices_of(MODEL_STARBURST), expected_starburst());
+        checked = true;
+    });
+    headless_close_after_frames(1);
+    EXPECT_EQ(run(), 0);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(ModelTest, CountsAndStoreUse)
+{
+    ASSERT_EQ(model_count(), 6);
+    const Model& disc = *model_get(MODEL_DISC);
+    EXPECT_EQ(
+        std::tuple(disc.vertex_count, disc.colour_count, disc.packet_count, disc.packet_bytes),
+        std::tuple(17, 2, 16, 704));
+    const Model& ring = *model_get(MODEL_RING);
+    EXPECT_EQ(std::tuple(ring.vertex_count, ring.packet_count, ring.packet_bytes),
+              std::tuple(32, 16, 832));
+    // 17, 32, 32, 32, 17 and 33 vertices, two colours each; four models of triangles, two of quads.
+    EXPECT_EQ(model_items_used(), 175);
+    EXPECT_EQ(model_packet_bytes_used(), 4 * 16 * 44 + 2 * 16 * 52);
+    EXPECT_EQ(model_get(6), nullptr);
+    EXPECT_EQ(model_get(-1), nullptr);
+}
+
+TEST_F(ModelTest, EveryPacketIsAnAdditiveGouraudTriangleOrQuadOnBlackAndWhite)
+{
+    for (int32_t m = 0; m < model_count(); ++m) {
+        const Model& model = *model_get(m);
+        EXPECT_EQ(xyz(*model_item(model.colours)), std::tuple(0, 0, 0)) << m;
+        EXPECT_EQ(xyz(*model_item(model.colours + 1)), std::tuple(255, 255, 255)) << m;
+        EXPECT_EQ(model.third_count, 0);
+        const uint8_t* packet = model_packet(model.packets);
+        int32_t bytes = 0;
+        for (int32_t p = 0; p < model.packet_count; ++p) {
+            const auto tag = packet_get<uint32_t>(packet, PACKET_TAG_AT);
+            const auto size = packet_get<int32_t>(packet, PACKET_SIZE_AT);
+            // Never PACKET_FLAG_CULL_BACK: both sides of every shape are drawn.
+            EXPECT_TRUE((tag == 83 && size == 44) || (tag == 84 && size == 52)) << m << " " << p;
+            EXPECT_EQ(packet_get<int16_t>(packet, PACKET_DEPTH_OFFSET_AT), 0);
+            packet += size;
+            bytes += size;
+        }
+        EXPECT_EQ(bytes, model.packet_bytes) << m;
+    }
+}
+
+TEST_F(ModelTest, ShapesAsTheTableDescribes)
+{
+    // The disc fan closes on vertex 1, white at the centre.
+    using I = std::vector<int16_t>;
+    EXPECT_EQ(indices(MODEL_DISC, 15, PACKET_VERTICES), (I{0, 16, 1}));
+    EXPECT_EQ(indices(MODEL_DISC, 15, PACKET_COLOURS), (I{1, 0, 0}));
+    EXPECT_EQ(indices(MODEL_DISC, 3, PACKET_VERTICES), (I{0, 4, 5}));
+    // The ring's last quad wraps to the first pair; the saw keeps each quad's first three.
+    EXPECT_EQ(indices(MODEL_RING, 15, PACKET_VERTICES), (I{0, 30, 31, 1}));
+    EXPECT_EQ(indices(MODEL_RING, 15, PACKET_COLOURS), (I{1, 1, 0, 0}));
+    EXPECT_EQ(indices(MODEL_SAW_BAND, 2, PACKET_VERTICES), (I{6, 4, 5}));
+    EXPECT_EQ(indices(MODEL_SAW_BAND, 2, PACKET_COLOURS), (I{1, 1, 0}));
+    EXPECT_EQ(indices(MODEL_STARBURST, 4, PACKET_VERTICES), (I{0, 9, 10}));
+
+    // Quarter turns: cos[0] = sin[256] = 512, so the radii are 256 and 512.
+    const std::vector<Vec3> disc = vertices_of(MODEL_DISC);
+    EXPECT_EQ(xyz(disc[0]), std::tuple(0, 0, 0));
+    EXPECT_EQ(xyz(disc[1]), std::tuple(256, 0, 0));
+    EXPECT_EQ(xyz(disc[5]), std::tuple(0, 256, 0));
+    EXPECT_EQ(xyz(disc[9]), std::tuple(-256, 0, 0));
+    const std::vector<Vec3> ring = vertices_of(MODEL_RING);
+    EXPECT_EQ(xyz(ring[9]), std::tuple(0, 512, 0));
+    const std::vector<Vec3> band = vertices_of(MODEL_BAND);
+    EXPECT_EQ(xyz(band[8]), std::tuple(0, 50, 256));
+    EXPECT_EQ(xyz(band[9]), std::tuple(0, 0, 256));
+    expect_same_points(vertices_of(MODEL_SAW_BAND), band);
+    // The cone's rim: ((512 x sin[192] = 473) >> 10) << 2 = 944 out, cos[192] << 2 = 780 up.
+    const std::vector<Vec3> cone = vertices_of(MODEL_CONE);
+    EXPECT_EQ(xyz(cone[1]), std::tuple(944, 780, 0));
+    EXPECT_EQ(xyz(cone[5]), std::tuple(0, 780, 944));
+}
+
+TEST_F(ModelTest, StarburstIsTheSameInEveryBuild)
+{
+    const std::vector<Vec3> first = vertices_of(MODEL_STARBURST);
+    expect_same_points(first, expected_starburst());
+    model_free_stores();
+    effect_free_stores();
+    random_reset();
+    ASSERT_EQ(effect_init_stores(), 0);
+    ASSERT_EQ(model_build_all(), 0);
+    expect_same_points(vertices_of(MODEL_STARBURST), first);
+    EXPECT_EQ(random_state(), [] {
+        uint32_t state = 1;
+        for (int i = 0; i < 48; ++i)
+            state = state * 214013u + 2531011u;
+        return state;
+    }()) << "48 draws, no more";
+}
+
+TEST_F(ModelTest, BuildersForceTheLayoutAndLeaveLinkAndDepth)
+{
+    TriPacket tri{};
+    tri.tag = 0x2FF;
+    tri.link = 77;
+    tri.depth = 55;
+    tri.depth_offset = -3;
+    tri.slot = 9;
+    tri.vertex[2] = 5;
+    tri.texcoord[2] = 6;
+    QuadPacket quad{};
+    quad.tag = 0x10003;
+    quad.colour[3] = 7;
+    model_begin_vertices();
+    model_add_point(1, 2, 3);
+    model_begin_colours();
+    model_begin_packets();
+    model_add_triangle(tri);
+    model_add_quad(quad);
+    EXPECT_EQ(model_end(), 6);
+
+    const Model& model = *model_get(6);
+    EXPECT_EQ(
+        std::tuple(model.vertex_count, model.colour_count, model.packet_count, model.packet_bytes),
+        std::tuple(1, 0, 2, 96));
+    const uint8_t* t = model_packet(model.packets);
+    EXPECT_EQ(packet_get<uint32_t>(t, PACKET_TAG_AT), 0x2FBu);
+    EXPECT_EQ(packet_get<int32_t>(t, PACKET_SIZE_AT), 44);
+    EXPECT_EQ(packet_get<int32_t>(t, PACKET_LINK_AT), 0);
+    EXPECT_EQ(packet_get<int16_t>(t, PACKET_DEPTH_AT), 0);
+    EXPECT_EQ(packet_get<int16_t>(t, PACKET_DEPTH_OFFSET_AT), -3);
+    EXPECT_EQ(packet_get<int16_t>(t, PACKET_SLOT_AT), 9);
+    EXPECT_EQ(packet_get<int16_t>(t, offsetof(TriPacket, vertex[2])), 5);
+    EXPECT_EQ(packet_get<int16_t>(t, offsetof(TriPacket, texcoord[2])), 6);
+    const uint8_t* q = t + 44;
+    EXPECT_EQ(packet_get<uint32_t>(q, PACKET_TAG_AT), 0x10004u);
+    EXPECT_EQ(packet_get<int32_t>(q, PACKET_SIZE_AT), 52);
+    EXPECT_EQ(packet_get<int16_t>(q, offsetof(QuadPacket, colour[3])), 7);
+}
+
+TEST_F(ModelTest, StoresAndTableRefuseWhatDoesNotFit)
+{
+    // The packet store holds 5000 bytes, 4480 of them used: eleven triangles fit, not twelve.
+    model_begin_packets();
+    for (int i = 0; i < 12; ++i)
+        model_add_triangle(TriPacket{});
+    EXPECT_EQ(model_packet_bytes_used(), 4480 + 11 * 44);
+
+    // Lists outside the stores, or packets that do not add up, are not registered.
+    const int32_t count = model_count();
+    EXPECT_EQ(model_register({5001, 0, 0, 0, 0, 0, 0, 0, 0}), -1);
+    EXPECT_EQ(model_register({2, 4999, 0, 0, 0, 0, 0, 0, 0}), -1);
+    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 1, 0, 43}), -1);
+    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 2, 0, 44}), -1);
+    EXPECT_EQ(model_count(), count);
+    while (model_count() < MODEL_TABLE_SIZE)
+        ASSERT_GE(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), 0);
+    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), -1);
+}
+
+} // namespace
