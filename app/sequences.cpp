@@ -9,6 +9,7 @@
 #include "scene/effect.h"
 #include "scene/math.h"
 #include "scene/model.h"
+#include "scene/pick.h"
 #include "scene/scene.h"
 #include "scene/scene_buffer.h"
 #include "text/msgwin.h"
@@ -30,7 +31,9 @@ int32_t app_startup(HostWindow* window)
         return -1;
     scene_init();
     tex_init();
-    // picking: object blocks, then pick lists and pool
+    pick_blocks_clear();
+    if (pick_init() < 0)
+        return -1;
     if (effect_init_stores() < 0)
         return -1;
     if (model_build_all() < 0)
@@ -61,7 +64,9 @@ void app_frame(HostWindow* window)
     ot_draw_scene();
     scene_restore_header();
     msgwin_composite();
-    // picking: project, collide, update
+    pick_project_all();
+    pick_collide();
+    pick_update();
     filter_run_post();
     surface_present();
 }
@@ -72,7 +77,8 @@ void app_teardown()
     text_shutdown();
     model_free_stores();
     effect_free_stores();
-    // picking: pool, then object blocks
+    pick_free();
+    pick_blocks_free_all();
     tex_free_all();
     scene_free_objects();
     scene_free_buffer();
