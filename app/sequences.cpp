@@ -16,8 +16,9 @@
 #include "text/text.h"
 
 // The order of the steps in these three sequences is a design decision of its own: later steps
-// read what earlier ones left, so a module joining a sequence takes its fixed place in it. The
-// comments mark the places of the modules still to come.
+// read what earlier ones left: the frame start clears what every later step draws on, the view
+// keys turn the angles that the scene transformation builds its matrix from, the effect player's
+// packets live only between the header save and restore, and text lies over the 3D scene.
 
 int32_t app_startup(HostWindow* window)
 {
