@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/program.h"
 #include "host/host.h"
 
 constexpr char APP_CLASS_NAME[] = "LUMA_STAGE";
@@ -17,7 +18,7 @@ constexpr int APP_EXIT_NO_WINDOW = 1;
 
 // The body of the entry on every host: creates the window (start-up runs inside), shows it, and
 // runs the message loop, a frame on every idle turn. Returns the quit message's code.
-int app_win_main(HostInstance* instance, int show_command);
+int app_win_main(HostInstance* instance, int show_command, const AppProgram& program = APP_DEMO);
 
 // Registers the class and creates the main window; null, after telling the user, on failure.
 HostWindow* app_create_main_window(HostInstance* instance, const char* class_name,

@@ -19,12 +19,12 @@ struct Input {
 
 Input input;
 
+} // namespace
+
 bool input_key_down(int virtual_key)
 {
     return (host_async_key_state(virtual_key) & KEY_STATE_DOWN_BITS) != 0;
 }
-
-} // namespace
 
 void input_reset()
 {

@@ -32,6 +32,8 @@ void input_button_up(uint32_t button);
 void input_update(int32_t x, int32_t y);
 // The cursor (screen coordinates) and the button bits.
 uint32_t input_get_mouse(int32_t* x, int32_t* y);
+// Whether the key (a Win32 virtual-key code) is down now.
+bool input_key_down(int virtual_key);
 // Reads F1, F2 and F3, moves the yaw a quarter of the way to its target and stores it, modulo
 // 1024, as the view angles' yaw.
 void input_update_view_keys();

@@ -5,15 +5,16 @@
 #include "platform/filter.h"
 #include "platform/random.h"
 
-int app_win_main(HostInstance* instance, int show_command)
+int app_win_main(HostInstance* instance, int show_command, const AppProgram& program)
 {
     // Program start: the shell's state, the input state, the shared generator and the frame
     // filters begin afresh.
     app_shell() = {};
+    app_shell().program = &program;
     input_reset();
     random_reset();
     filter_reset();
-    HostWindow* window = app_create_main_window(instance, APP_CLASS_NAME, APP_TITLE);
+    HostWindow* window = app_create_main_window(instance, APP_CLASS_NAME, program.title);
     if (!window)
         return APP_EXIT_NO_WINDOW;
     host_show_window(window, show_command);

@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "app/input.h"
+#include "app/shell.h"
 #include "demo/demo_script.h"
 #include "demo/stars.h"
 #include "platform/filter.h"
@@ -14,6 +15,23 @@
 #include "scene/scene_buffer.h"
 #include "text/msgwin.h"
 #include "text/text.h"
+
+namespace {
+
+int32_t app_demo_init()
+{
+    demo_script_init();
+    return 0;
+}
+
+const AppProgram& app_program()
+{
+    return app_shell().program ? *app_shell().program : APP_DEMO;
+}
+
+} // namespace
+
+const AppProgram APP_DEMO = {APP_TITLE, app_demo_init, demo_script_step};
 
 // The order of the steps in these three sequences is a design decision of its own: later steps
 // read what earlier ones left: the frame start clears what every later step draws on, the view
@@ -46,7 +64,8 @@ int32_t app_startup(HostWindow* window)
     scene_register_tables();
     if (stars_init() < 0)
         return -1;
-    demo_script_init();
+    if (app_program().init() < 0)
+        return -1;
     scene_convert_colours();
     surface_set_clear_colour(0, 0, 0);
     return 0;
@@ -58,7 +77,7 @@ void app_frame(HostWindow* window)
     filter_run_pre();
     stars_update();
     input_update_view_keys();
-    demo_script_step();
+    app_program().step();
     scene_transform_objects();
     scene_save_header();
     effect_update();

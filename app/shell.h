@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/program.h"
 #include "host/host.h"
 
 struct AppShell {
@@ -11,6 +12,7 @@ struct AppShell {
     int32_t always_on_top;  // 0 or 1
     int32_t last_point_x;   // screen point of the most recently removed message
     int32_t last_point_y;
+    const AppProgram* program; // null: the demo
 };
 
 // Zero at program start, which app_win_main marks.

@@ -46,6 +46,10 @@ constexpr uint32_t HOST_WM_RBUTTONUP = 0x0205;
 constexpr int HOST_VK_F1 = 0x70;
 constexpr int HOST_VK_F2 = 0x71;
 constexpr int HOST_VK_F3 = 0x72;
+// Digits and letters are their ASCII capitals.
+constexpr int HOST_VK_0 = '0';
+constexpr int HOST_VK_9 = '9';
+constexpr int HOST_VK_R = 'R';
 
 constexpr int HOST_SW_SHOWDEFAULT = 10;
 

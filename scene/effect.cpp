@@ -189,38 +189,6 @@ void effect_place_marker(EffectPass& pass, int32_t instance, const Matrix& m)
     header.packet_count = wrap_add(header.packet_count, 1);
 }
 
-// Copies a model's packets to the cursor with their vertex and colour indices moved onto the
-// first vertex and colour entry the model takes. Link, depth and texture coordinates are not
-// copied: the first two are the ordering table's scratch, the third no model uses.
-void effect_copy_packets(uint8_t* out, const Model& model, int32_t first_vertex,
-                         int32_t first_colour)
-{
-    const uint8_t* in = model_packet(model.packets);
-    for (int32_t p = 0; p < model.packet_count; ++p) {
-        const auto tag = packet_get<uint32_t>(in, PACKET_TAG_AT);
-        const auto size = packet_get<int32_t>(in, PACKET_SIZE_AT);
-        packet_put<uint32_t>(out, PACKET_TAG_AT, tag);
-        packet_put<int32_t>(out, PACKET_SIZE_AT, size);
-        packet_put<int16_t>(out, PACKET_DEPTH_OFFSET_AT,
-                            packet_get<int16_t>(in, PACKET_DEPTH_OFFSET_AT));
-        packet_put<int16_t>(out, PACKET_SLOT_AT, packet_get<int16_t>(in, PACKET_SLOT_AT));
-        const int32_t n = packet_vertex_count(tag);
-        for (int32_t j = 0; j < n; ++j) {
-            const size_t vertex_at = packet_index_at(PACKET_VERTICES, n, j);
-            const size_t colour_at = packet_index_at(PACKET_COLOURS, n, j);
-            // 16-bit sums, as the index fields are.
-            packet_put<int16_t>(
-                out, vertex_at,
-                static_cast<int16_t>(packet_get<int16_t>(in, vertex_at) + first_vertex));
-            packet_put<int16_t>(
-                out, colour_at,
-                static_cast<int16_t>(packet_get<int16_t>(in, colour_at) + first_colour));
-        }
-        in += size;
-        out += size;
-    }
-}
-
 // Projects the model's vertices, fades its colours by the pose's factors and copies its packets,
 // all after what the buffer already holds.
 void effect_show_model(EffectPass& pass, int32_t index, const Matrix& m)
@@ -240,7 +208,7 @@ void effect_show_model(EffectPass& pass, int32_t index, const Matrix& m)
         entry.green = wrap_mul(colour.y, f.green) >> EFFECT_FACTOR_SHIFT;
         entry.blue = wrap_mul(colour.z, f.blue) >> EFFECT_FACTOR_SHIFT;
     }
-    effect_copy_packets(pass.cursor, *model, header.vertex_count, header.colour_count);
+    model_copy_packets(pass.cursor, *model, header.vertex_count, header.colour_count);
     pass.cursor += model->packet_bytes;
     header.packet_count = wrap_add(header.packet_count, model->packet_count);
     header.vertex_count += model->vertex_count;

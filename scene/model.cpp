@@ -420,6 +420,35 @@ const uint8_t* model_packet(int32_t offset)
                : nullptr;
 }
 
+void model_copy_packets(uint8_t* out, const Model& model, int32_t first_vertex,
+                        int32_t first_colour)
+{
+    const uint8_t* in = model_packet(model.packets);
+    for (int32_t p = 0; p < model.packet_count; ++p) {
+        const auto tag = packet_get<uint32_t>(in, PACKET_TAG_AT);
+        const auto size = packet_get<int32_t>(in, PACKET_SIZE_AT);
+        packet_put<uint32_t>(out, PACKET_TAG_AT, tag);
+        packet_put<int32_t>(out, PACKET_SIZE_AT, size);
+        packet_put<int16_t>(out, PACKET_DEPTH_OFFSET_AT,
+                            packet_get<int16_t>(in, PACKET_DEPTH_OFFSET_AT));
+        packet_put<int16_t>(out, PACKET_SLOT_AT, packet_get<int16_t>(in, PACKET_SLOT_AT));
+        const int32_t n = packet_vertex_count(tag);
+        for (int32_t j = 0; j < n; ++j) {
+            const size_t vertex_at = packet_index_at(PACKET_VERTICES, n, j);
+            const size_t colour_at = packet_index_at(PACKET_COLOURS, n, j);
+            // 16-bit sums, as the index fields are.
+            packet_put<int16_t>(
+                out, vertex_at,
+                static_cast<int16_t>(packet_get<int16_t>(in, vertex_at) + first_vertex));
+            packet_put<int16_t>(
+                out, colour_at,
+                static_cast<int16_t>(packet_get<int16_t>(in, colour_at) + first_colour));
+        }
+        in += size;
+        out += size;
+    }
+}
+
 int32_t model_items_used()
 {
     return models.item_count;

@@ -100,6 +100,12 @@ const Model* model_get(int32_t index);
 const Vec3* model_item(int32_t index);
 // The packet at byte offset of the packet store; null outside the store.
 const uint8_t* model_packet(int32_t offset);
+// Copies a registered model's packets to out (model.packet_bytes of room) with their vertex and
+// colour indices moved onto the first vertex and colour entry the copy's tables give the model.
+// Link, depth and texture coordinates are not copied: the first two are the ordering table's
+// scratch, the third no model uses.
+void model_copy_packets(uint8_t* out, const Model& model, int32_t first_vertex,
+                        int32_t first_colour);
 // The items and the packet bytes in use.
 int32_t model_items_used();
 int32_t model_packet_bytes_used();

@@ -23,11 +23,6 @@ Scene scene;
 // The parts follow the object in its one allocation.
 static_assert(sizeof(SceneObject) % alignof(ObjectPart) == 0);
 
-SceneObject* scene_object(int32_t index)
-{
-    return index >= 0 && index < SCENE_OBJECTS ? scene.objects[index] : nullptr;
-}
-
 // The part's run of projected-vertex slots; null when it is empty or does not lie wholly inside
 // the current table, so that nothing is ever written past it.
 ScreenVertex* scene_part_slots(const ObjectPart& part)
@@ -46,6 +41,11 @@ bool scene_valid_part(const ObjectPart& part)
 }
 
 } // namespace
+
+SceneObject* scene_object(int32_t index)
+{
+    return index >= 0 && index < SCENE_OBJECTS ? scene.objects[index] : nullptr;
+}
 
 void scene_init()
 {

@@ -50,6 +50,9 @@ int32_t scene_transform_object(int32_t index, const Matrix& view);
 // Marks every projected vertex of the object clipped and the object hidden; 0, -1 for an empty or
 // unknown slot, -2 when it is hidden already.
 int32_t scene_hide_object(int32_t index);
+// The object in a slot, which a caller that placed it may animate; null for an empty or unknown
+// slot.
+SceneObject* scene_object(int32_t index);
 // The object's position; null for an empty or unknown slot.
 Vec3* scene_object_position(int32_t index);
 

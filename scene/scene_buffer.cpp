@@ -255,6 +255,19 @@ int32_t scene_add_colours(const ColourEntry* entries, int32_t count)
     return first;
 }
 
+int32_t scene_add_texcoords(const TexCoordEntry* entries, int32_t count)
+{
+    SceneHeader& header = scene_header();
+    if (header.texcoords != scene_buffer.tables.texcoords ||
+        !scene_room_for(header.texcoord_count, count, SCENE_TEXCOORD_ENTRIES))
+        return -1;
+    const int32_t first = header.texcoord_count;
+    if (count > 0)
+        std::memcpy(&header.texcoords[first], entries, count * sizeof(TexCoordEntry));
+    header.texcoord_count += count;
+    return first;
+}
+
 int32_t scene_add_packets(const void* packets, int32_t bytes, int32_t count)
 {
     SceneBuffer* buffer = scene_buffer.current;

@@ -148,6 +148,9 @@ int32_t scene_reserve_vertices(int32_t count);
 // Copies count colour entries into the registered colour-entry table, makes their flat colours
 // and counts them for the conversion; the index of the first.
 int32_t scene_add_colours(const ColourEntry* entries, int32_t count);
+// Copies count texture-coordinate entries into the registered texture-coordinate table and counts
+// them; the index of the first.
+int32_t scene_add_texcoords(const TexCoordEntry* entries, int32_t count);
 // Copies bytes of packets (count of them, laid end to end) to the write position; the byte offset
 // of the first from the start of the packet area.
 int32_t scene_add_packets(const void* packets, int32_t bytes, int32_t count);

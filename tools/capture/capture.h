@@ -1,5 +1,6 @@
-// luma-capture: runs the whole program on the headless host for a number of frames, with scripted
-// keys and mouse, on a virtual clock that advances 20 ms a frame, and writes chosen frames as PNG.
+// luma-capture: runs the whole program (the demo or the showcase) on the headless host for a number
+// of frames, with scripted keys and mouse, on a virtual clock that advances 20 ms a frame, and
+// writes chosen frames as PNG.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
+#include "host/host.h"
+
 constexpr int CAPTURE_EXIT_OK = 0;
 constexpr int CAPTURE_EXIT_FAILED = 1;
 constexpr int CAPTURE_EXIT_USAGE = 2;
 
-// What a hold presses: a view key or a mouse button.
-enum class CaptureInput { F1, F2, F3, LeftButton, RightButton };
+// What a hold presses: a key, as its virtual-key code (the digits are HOST_VK_0 to HOST_VK_9),
+// or a mouse button.
+enum class CaptureInput : int {
+    F1 = HOST_VK_F1,
+    F2 = HOST_VK_F2,
+    F3 = HOST_VK_F3,
+    R = HOST_VK_R,
+    LeftButton = -1,
+    RightButton = -2,
+};
 
 struct CaptureRange {
     uint32_t first;
@@ -31,6 +43,7 @@ struct CaptureCursor {
 };
 
 struct CaptureOptions {
+    const AppProgram* program = &APP_DEMO;
     uint32_t frames = 1;
     std::vector<CaptureRange> save; // empty: the last frame
     std::string out = "capture";

@@ -2,21 +2,23 @@
 #include <cstring>
 #include <string_view>
 
+#include "showcase/showcase.h"
 #include "tools/capture/capture.h"
 
 const char CAPTURE_USAGE[] = R"(Usage: luma-capture [options]
 
-Runs the Luma Stage demo on the headless host (no window; a virtual clock that
-advances 20 ms a frame, so every run gives the same frames) and writes chosen
-frames as PNG files.
+Runs the Luma Stage demo or showcase on the headless host (no window; a
+virtual clock that advances 20 ms a frame, so every run gives the same frames)
+and writes chosen frames as PNG files.
 
 Options:
+  --program NAME         demo (the display test, default) or showcase
   --frames N             run N frames; frames count from 1 (default 1)
   --save LIST            the frames to write: numbers and ranges separated by
                          commas, such as 1,61,100-110 (default: the last frame)
   --out DIR              write frame N to DIR/frame-NNNNN.png (default: capture)
   --hold KEY:FIRST-LAST  hold KEY from frame FIRST to frame LAST; KEY is F1, F2,
-                         F3, LBUTTON or RBUTTON (repeatable)
+                         F3, a digit 0 to 9, R, LBUTTON or RBUTTON (repeatable)
   --cursor X,Y@FRAME     from frame FRAME on, the cursor is at client point
                          (X, Y) (repeatable)
   --size WxH             the client size in pixels (default 512x462)
@@ -41,9 +43,44 @@ constexpr NamedInput INPUT_NAMES[] = {
     {"F1", CaptureInput::F1},
     {"F2", CaptureInput::F2},
     {"F3", CaptureInput::F3},
+    {"R", CaptureInput::R},
     {"LBUTTON", CaptureInput::LeftButton},
     {"RBUTTON", CaptureInput::RightButton},
 };
+
+struct NamedProgram {
+    std::string_view name;
+    const AppProgram* program;
+};
+
+constexpr NamedProgram PROGRAM_NAMES[] = {{"demo", &APP_DEMO}, {"showcase", &APP_SHOWCASE}};
+
+// F1, F2, F3, R, a digit, LBUTTON or RBUTTON.
+bool parse_input(std::string_view name, CaptureInput* input)
+{
+    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
+        *input = static_cast<CaptureInput>(HOST_VK_0 + (name[0] - '0'));
+        return true;
+    }
+    for (const NamedInput& named : INPUT_NAMES) {
+        if (named.name == name) {
+            *input = named.input;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parse_program(std::string_view name, const AppProgram** program)
+{
+    for (const NamedProgram& named : PROGRAM_NAMES) {
+        if (named.name == name) {
+            *program = named.program;
+            return true;
+        }
+    }
+    return false;
+}
 
 // The whole text as one integer, nothing left over.
 template <typename T> bool parse_number(std::string_view text, T* value)
@@ -91,14 +128,8 @@ bool parse_hold(std::string_view text, CaptureHold* hold)
     const size_t colon = text.find(':');
     if (colon == std::string_view::npos)
         return false;
-    const std::string_view name = text.substr(0, colon);
-    for (const NamedInput& named : INPUT_NAMES) {
-        if (named.name == name) {
-            hold->input = named.input;
-            return parse_range(text.substr(colon + 1), &hold->frames);
-        }
-    }
-    return false;
+    return parse_input(text.substr(0, colon), &hold->input) &&
+           parse_range(text.substr(colon + 1), &hold->frames);
 }
 
 bool parse_cursor(std::string_view text, CaptureCursor* cursor)
@@ -125,7 +156,10 @@ bool parse_option(std::string_view name, std::string_view value, CaptureOptions*
 {
     bool valid = false;
     std::string expected;
-    if (name == "--frames") {
+    if (name == "--program") {
+        valid = parse_program(value, &options->program);
+        expected = "demo or showcase";
+    } else if (name == "--frames") {
         valid = parse_frame(value, &options->frames) && options->frames <= MAX_FRAMES;
         expected = "a frame count from 1 to " + std::to_string(MAX_FRAMES);
     } else if (name == "--save") {
@@ -139,7 +173,7 @@ bool parse_option(std::string_view name, std::string_view value, CaptureOptions*
         CaptureHold hold;
         valid = parse_hold(value, &hold);
         options->holds.push_back(hold);
-        expected = "KEY:FIRST-LAST with KEY one of F1, F2, F3, LBUTTON, RBUTTON";
+        expected = "KEY:FIRST-LAST with KEY one of F1, F2, F3, 0 to 9, R, LBUTTON, RBUTTON";
     } else if (name == "--cursor") {
         CaptureCursor cursor;
         valid = parse_cursor(value, &cursor);

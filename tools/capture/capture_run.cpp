@@ -57,9 +57,11 @@ void capture_apply_input(const CaptureOptions& options, uint32_t frame)
         if (cursor.frame == frame)
             headless_move_cursor(cursor.x, cursor.y);
     }
-    headless_set_key(HOST_VK_F1, capture_held(options, CaptureInput::F1, frame));
-    headless_set_key(HOST_VK_F2, capture_held(options, CaptureInput::F2, frame));
-    headless_set_key(HOST_VK_F3, capture_held(options, CaptureInput::F3, frame));
+    for (const CaptureHold& hold : options.holds) {
+        if (hold.input != CaptureInput::LeftButton && hold.input != CaptureInput::RightButton)
+            headless_set_key(static_cast<int>(hold.input),
+                             capture_held(options, hold.input, frame));
+    }
     capture_press_button(options, CaptureInput::LeftButton,
                          {HOST_WM_LBUTTONDOWN, HOST_WM_LBUTTONUP}, frame);
     capture_press_button(options, CaptureInput::RightButton,
@@ -109,7 +111,7 @@ int capture_run(const CaptureOptions& options, std::ostream& out, std::ostream& 
     });
     headless_close_after_frames(options.frames);
 
-    app_win_main(headless_instance(), HOST_SW_SHOWDEFAULT);
+    app_win_main(headless_instance(), HOST_SW_SHOWDEFAULT, *options.program);
     // A quit that did not come through closing the window skipped the teardown.
     if (headless_window_alive())
         app_teardown();

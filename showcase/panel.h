@@ -1,0 +1,18 @@
+// The showcase's two message windows: a status line across the top (the filter that runs, the
+// objects left) and the controls across the bottom.
+#pragma once
+
+#include <cstdint>
+
+#include "showcase/showcase.h"
+
+// Lines are 32 pixels high; each window holds two.
+constexpr int32_t PANEL_HEIGHT = 64;
+
+// The names the status line gives filter codes 0 to 8.
+extern const char* const panel_filter_names[SHOWCASE_FILTER_CODES];
+
+// Creates both windows and writes the controls; 0, or -1 when no window is free.
+int32_t panel_init(Showcase& show);
+// Rewrites the status line when the filter or the number of objects left has changed.
+void panel_update(Showcase& show);
