@@ -43,7 +43,7 @@ protected:
             for (auto& action : actions[frame.number])
                 action();
         });
-        return app_win_main(headless_instance(), HOST_SW_SHOWDEFAULT);
+        return app_win_main(headless_instance(), HOST_SW_SHOWDEFAULT, *program);
     }
 
     static std::vector<std::string> events_named(const std::string& prefix)
@@ -73,6 +73,7 @@ protected:
     }
 
     HeadlessConfig config;
+    const AppProgram* program = &APP_DEMO;
     std::map<uint32_t, std::vector<std::function<void()>>> actions;
     int32_t live_blocks_before = 0;
 };
