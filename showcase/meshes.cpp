@@ -124,6 +124,26 @@ constexpr Vec3 BLADE_VERTICES[] = {{-BLADE_WIDTH, 0, 0, 0},
                                    {-BLADE_WIDTH, -BLADE_LENGTH, 0, 0}};
 constexpr MeshFace BLADE_FACES[] = {{PACKET_TEX_ADD_QUAD, false, TEXTURE_PLASMA, 0, {0, 1, 2, 3}}};
 
+// The colour cube: each corner has the colour of its place in the RGB cube, shaded across the
+// faces, under a shaded pyramid that turns on its own (seen from below, mostly its base); the
+// pyramid's corners take the first five of the same colours.
+constexpr MeshFace shaded_cube(int32_t i)
+{
+    constexpr int16_t faces[6][4] = {{0, 1, 3, 2}, {5, 4, 6, 7}, {4, 0, 2, 6},
+                                     {1, 5, 7, 3}, {4, 5, 1, 0}, {2, 3, 7, 6}};
+    return {PACKET_GOURAUD_QUAD, true, 0, 0, {faces[i][0], faces[i][1], faces[i][2], faces[i][3]}};
+}
+constexpr MeshFace SHADED_CUBE[] = {shaded_cube(0), shaded_cube(1), shaded_cube(2),
+                                    shaded_cube(3), shaded_cube(4), shaded_cube(5)};
+constexpr MeshFace SHADED_PYRAMID[] = {{PACKET_GOURAUD_TRI, true, 0, 0, {4, 1, 0, 0}},
+                                       {PACKET_GOURAUD_TRI, true, 0, 0, {4, 2, 1, 0}},
+                                       {PACKET_GOURAUD_TRI, true, 0, 0, {4, 3, 2, 0}},
+                                       {PACKET_GOURAUD_TRI, true, 0, 0, {4, 0, 3, 0}},
+                                       {PACKET_GOURAUD_QUAD, true, 0, 0, {0, 1, 2, 3}}};
+constexpr ColourEntry CUBE_CORNER_COLOURS[] = {
+    {255, 64, 64, 0},  {255, 255, 64, 0},  {64, 64, 64, 0},  {64, 255, 64, 0},
+    {255, 64, 255, 0}, {255, 255, 255, 0}, {64, 64, 255, 0}, {64, 255, 255, 0}};
+
 constexpr int32_t count_of(const auto& array)
 {
     return static_cast<int32_t>(sizeof array / sizeof array[0]);
@@ -255,6 +275,27 @@ constexpr MeshPart ORRERY_PARTS[] = {
      ONE / 2}};
 
 // Each link hangs below the one before and turns against it, so the chain curls and uncurls.
+constexpr int32_t SHADED_PYRAMID_SPIN = 8;
+constexpr int32_t SHADED_PYRAMID_LIFT = -56;
+constexpr MeshPart SHADED_PARTS[] = {{0,
+                                      CUBE_VERTICES,
+                                      count_of(CUBE_VERTICES),
+                                      SHADED_CUBE,
+                                      count_of(SHADED_CUBE),
+                                      {},
+                                      {},
+                                      {},
+                                      ONE * 3 / 4},
+                                     {0,
+                                      PYRAMID_VERTICES,
+                                      count_of(PYRAMID_VERTICES),
+                                      SHADED_PYRAMID,
+                                      count_of(SHADED_PYRAMID),
+                                      {0, SHADED_PYRAMID_LIFT, 0, 0},
+                                      {},
+                                      {0, SHADED_PYRAMID_SPIN, 0, 0},
+                                      ONE * 2 / 3}};
+
 constexpr int32_t CHAIN_LINK_DROP = 30;
 constexpr int32_t CHAIN_LINK_SPIN = 4;
 constexpr MeshPart chain_link(int32_t spin)
@@ -276,6 +317,12 @@ constexpr MeshPart CHAIN_PARTS[] = {{0,
                                     chain_link(-CHAIN_LINK_SPIN),
                                     chain_link(CHAIN_LINK_SPIN)};
 
+bool mesh_shaded(int32_t code)
+{
+    return code == PACKET_GOURAUD_TRI || code == PACKET_GOURAUD_QUAD ||
+           code == PACKET_GOURAUD_ADD_TRI || code == PACKET_GOURAUD_ADD_QUAD;
+}
+
 // Writes one face as a triangle or quad packet after what the packet area holds.
 template <typename Packet, int32_t N>
 int32_t mesh_add_face(const MeshFace& face, int32_t texture_slot, int32_t first_slot,
@@ -287,7 +334,8 @@ int32_t mesh_add_face(const MeshFace& face, int32_t texture_slot, int32_t first_
     packet.slot = static_cast<int16_t>(texture_slot);
     for (int32_t j = 0; j < N; ++j) {
         packet.vertex[j] = static_cast<int16_t>(first_slot + face.vertex[j]);
-        packet.colour[j] = static_cast<int16_t>(first_colour + face.colour);
+        const int32_t colour = mesh_shaded(face.code) ? face.vertex[j] : face.colour;
+        packet.colour[j] = static_cast<int16_t>(first_colour + colour);
         const int32_t texcoord = N == 3 ? TRI_TEXCOORDS[j] : j;
         packet.texcoord[j] = static_cast<int16_t>(first_texcoord + texcoord);
     }
@@ -333,6 +381,8 @@ const Mesh MESH_PRISM = {PRISM_PARTS, count_of(PRISM_PARTS), PRISM_COLOURS,
                          count_of(PRISM_COLOURS)};
 const Mesh MESH_WINDMILL = {WINDMILL_PARTS, count_of(WINDMILL_PARTS), nullptr, 0};
 const Mesh MESH_ORRERY = {ORRERY_PARTS, count_of(ORRERY_PARTS), nullptr, 0};
+const Mesh MESH_SHADED = {SHADED_PARTS, count_of(SHADED_PARTS), CUBE_CORNER_COLOURS,
+                          count_of(CUBE_CORNER_COLOURS)};
 const Mesh MESH_CHAIN = {CHAIN_PARTS, count_of(CHAIN_PARTS), PRISM_COLOURS,
                          count_of(PRISM_COLOURS)};
 

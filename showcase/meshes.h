@@ -48,6 +48,7 @@ extern const Mesh MESH_PRISM;    // flat triangles and quads
 extern const Mesh MESH_WINDMILL; // a tower, a turning hub and four sibling blades
 extern const Mesh MESH_ORRERY;   // a sun, a planet on an arm and a moon on the planet's arm
 extern const Mesh MESH_CHAIN;    // links, each hanging from the one before
+extern const Mesh MESH_SHADED;   // a gouraud cube with a gouraud pyramid turning on top
 
 // The texture coordinates every face uses, added to the scene's table: the first of them, or -1
 // when the table is full.

@@ -35,7 +35,8 @@ constexpr RingShape RING_SHAPES[SHOWCASE_OBJECTS] = {
     {MODEL_STARBURST, nullptr, 6, {2, 5, 3, 0}, 2, {255, 255, 255, 0}},
     {RING_MESH, &MESH_GLASS, FIXED_ONE, {0, 4, 0, 0}, 3, {96, 192, 255, 0}},
     {RING_MESH, &MESH_PRISM, FIXED_ONE, {3, 2, 1, 0}, 4, {255, 64, 96, 0}},
-    {RING_MESH, &MESH_CHAIN, FIXED_ONE, {0, 1, 0, 0}, 5, {200, 255, 200, 0}}};
+    {RING_MESH, &MESH_CHAIN, FIXED_ONE, {0, 1, 0, 0}, 5, {200, 255, 200, 0}},
+    {RING_MESH, &MESH_SHADED, FIXED_ONE, {1, 3, 0, 0}, 4, {255, 255, 160, 0}}};
 
 // A colliding pair drifts apart at 1/8 of a shock wave's push per frame of contact.
 constexpr int32_t RING_BUMP = 12;

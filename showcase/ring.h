@@ -1,4 +1,4 @@
-// The ring of objects: fourteen shapes around the screen centre, each a scene object with one
+// The ring of objects: fifteen shapes around the screen centre, each a scene object with one
 // pick record and one body, so that it can be picked, hit, pushed and destroyed. What moves the
 // objects by their bodies' velocities, and what a hit's value drives, is here.
 #pragma once

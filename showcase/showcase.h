@@ -1,7 +1,7 @@
 // The showcase: a second program on the same shell that puts every part of the pipeline on the
-// stage. A ring of objects built from the six models and from textured and flat meshes of its
-// own turns slowly; each can be picked under the cursor, hit with the left button, pushed, burst
-// and destroyed, and a key brings them all back. The number keys choose the frame filter, and
+// stage. A ring of objects built from the six models and from textured, flat and gouraud meshes
+// of its own turns slowly; each can be picked under the cursor, hit with the left button, pushed,
+// burst and destroyed, and a key brings them all back. The number keys choose the frame filter, and
 // two message windows say which filter runs and how to play.
 #pragma once
 
@@ -15,7 +15,7 @@
 #include "showcase/meshes.h"
 #include "showcase/textures.h"
 
-constexpr int32_t SHOWCASE_OBJECTS = 14;
+constexpr int32_t SHOWCASE_OBJECTS = 15;
 constexpr char SHOWCASE_TITLE[] = "Luma Stage showcase";
 // Keys: a digit selects that frame filter; R brings every object back.
 constexpr int32_t SHOWCASE_FILTER_CODES = 9;
