@@ -6,7 +6,7 @@
 #include "scene/pick_hit.h"
 #include "text/msgwin.h"
 
-const char* const panel_filter_names[SHOWCASE_FILTER_CODES] = {
+const char* const panel_filter_names[FILTER_CODES] = {
     "none", "trails", "invert", "xor smear", "grey", "noise", "after-image", "blur", "floor"};
 
 namespace {

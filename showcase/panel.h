@@ -10,7 +10,7 @@
 constexpr int32_t PANEL_HEIGHT = 64;
 
 // The names the status line gives filter codes 0 to 8.
-extern const char* const panel_filter_names[SHOWCASE_FILTER_CODES];
+extern const char* const panel_filter_names[FILTER_CODES];
 
 // Creates both windows and writes the controls; 0, or -1 when no window is free.
 int32_t panel_init(Showcase& show);

@@ -20,11 +20,11 @@ bool showcase_pressed(int32_t index, int virtual_key)
 
 void showcase_read_keys()
 {
-    for (int32_t code = 0; code < SHOWCASE_FILTER_CODES; ++code) {
+    for (int32_t code = 0; code < FILTER_CODES; ++code) {
         if (showcase_pressed(code, HOST_VK_0 + code))
             show.filter = filter_select(code);
     }
-    if (showcase_pressed(SHOWCASE_FILTER_CODES, SHOWCASE_KEY_RESET))
+    if (showcase_pressed(FILTER_CODES, SHOWCASE_KEY_RESET))
         showcase_reset();
 }
 

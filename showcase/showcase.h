@@ -9,6 +9,7 @@
 
 #include "app/program.h"
 #include "host/host.h"
+#include "platform/filter.h"
 #include "scene/math.h"
 #include "scene/pick_hit.h"
 #include "scene/scene_buffer.h"
@@ -18,7 +19,6 @@
 constexpr int32_t SHOWCASE_OBJECTS = 15;
 constexpr char SHOWCASE_TITLE[] = "Luma Stage showcase";
 // Keys: a digit selects that frame filter; R brings every object back.
-constexpr int32_t SHOWCASE_FILTER_CODES = 9;
 constexpr int SHOWCASE_KEY_RESET = HOST_VK_R;
 
 // One object of the ring, as placed at start-up.
@@ -42,7 +42,7 @@ struct Showcase {
     int32_t help_window;        // how to play
     int32_t shown_filter;       // what the status window shows, to redraw it only on a change
     int32_t shown_live;
-    bool keys_down[SHOWCASE_FILTER_CODES + 1]; // last frame's state of the digits and R
+    bool keys_down[FILTER_CODES + 1]; // last frame's state of the digits and R
 };
 
 extern const AppProgram APP_SHOWCASE;

@@ -23,7 +23,6 @@ constexpr uint32_t PLAYER_CLICK_PERIOD = 50;
 constexpr uint32_t PLAYER_HOLD_FRAMES = 8;
 constexpr uint32_t PLAYER_FILTER_PERIOD = 170;
 constexpr uint32_t PLAYER_RESET_PERIOD = 1500;
-constexpr int32_t FILTER_CODES = SHOWCASE_FILTER_CODES;
 
 // Resident memory is compared between the middle and the end of a run: by the middle every
 // zero-filled table has been touched and every glyph drawn once.
