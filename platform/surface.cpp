@@ -1,5 +1,7 @@
 #include "platform/surface.h"
 
+#include <cstring>
+
 #include "platform/error_box.h"
 #include "platform/mem.h"
 
@@ -27,6 +29,9 @@ struct Surface {
 
 Surface surface;
 
+// A byte times this is that byte in all four bytes of a word.
+constexpr uint32_t SURFACE_EVERY_BYTE = 0x01010101;
+
 bool surface_valid_index(int32_t index)
 {
     return index >= 0 && index < SURFACE_SLOTS;
@@ -46,12 +51,25 @@ uint32_t surface_wait_frame_interval()
     return tick;
 }
 
-// Two pixels per 32-bit store over the counted rows; the guard row below them is left alone.
+// The counted rows, contiguous because the pitch is the width; the guard row below them is left
+// alone. A colour whose four bytes are one byte repeated (black, the usual one) is a memset, the
+// widest store the C library has; any other is written two pixels per 32-bit store, a loop the
+// compiler turns into vector stores.
 void surface_clear(Pixel* pixels)
 {
     const int32_t words = (surface.width >> 1) * surface.height;
+    // No counted rows, as for a client area one row high: nothing to clear, and no size to give
+    // memset.
+    if (words <= 0)
+        return;
+    const uint32_t value = surface.clear_value;
+    const uint32_t low_byte = value & 0xFF;
+    if (value == low_byte * SURFACE_EVERY_BYTE) {
+        std::memset(pixels, static_cast<int>(low_byte), static_cast<size_t>(words) * sizeof value);
+        return;
+    }
     for (int32_t i = 0; i < words; ++i)
-        rgb555_store_pair(pixels + 2 * i, surface.clear_value);
+        rgb555_store_pair(pixels + 2 * i, value);
 }
 
 } // namespace

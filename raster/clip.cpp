@@ -5,6 +5,7 @@
 namespace {
 
 enum class ClipAxis { COLUMNS, ROWS };
+constexpr int32_t CLIP_PASSES = 2;
 
 // The coordinate a pass compares with its bounds, and the other one.
 template <ClipAxis AXIS, int VALUES> int32_t clip_along(const RasterVertex<VALUES>& v)
@@ -105,6 +106,18 @@ int32_t clip_pass(const RasterVertex<VALUES>* in, int32_t count, RasterVertex<VA
     return kept;
 }
 
+// The polygons that every pass leaves as they are: the usual case, which skips the passes.
+template <int VALUES>
+bool clip_all_inside(const RasterVertex<VALUES>* in, int32_t count, const ClipBounds& bounds)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        if (!clip_inside<ClipAxis::COLUMNS>(in[i], bounds) ||
+            !clip_inside<ClipAxis::ROWS>(in[i], bounds))
+            return false;
+    }
+    return true;
+}
+
 template <int VALUES>
 int32_t clip_polygon(const ClipBounds& bounds, const RasterVertex<VALUES>* in, int32_t count,
                      RasterVertex<VALUES>* out)
@@ -112,6 +125,14 @@ int32_t clip_polygon(const ClipBounds& bounds, const RasterVertex<VALUES>* in, i
     // An empty rectangle would make every coordinate look inside to the unsigned comparison.
     if (bounds.width <= 0 || bounds.height <= 0)
         return 0;
+    if (clip_all_inside(in, count, bounds)) {
+        // Both passes would keep every vertex, each starting its output from the second one.
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t from = i + CLIP_PASSES;
+            out[i] = in[from < count ? from : from - count];
+        }
+        return count;
+    }
     RasterVertex<VALUES> columns[2 * RASTER_POLYGON_MAX];
     const int32_t kept = clip_pass<ClipAxis::COLUMNS>(in, count, columns, bounds);
     return clip_pass<ClipAxis::ROWS>(columns, kept, out, bounds);

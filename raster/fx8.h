@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "raster/divide.h"
 #include "scene/fixed.h"
 
 constexpr int32_t FX8_SHIFT = 8;
@@ -26,6 +27,12 @@ constexpr int32_t fx8_floor(int32_t value)
 constexpr int32_t fx8_slope(int32_t delta, int32_t run)
 {
     return wrap_div(fx8_from_int(delta), run);
+}
+
+// fx8_slope for a run already made a divisor.
+inline int32_t fx8_slope(int32_t delta, const RasterDivisor& run)
+{
+    return raster_divide(fx8_from_int(delta), run);
 }
 
 // How far a 24.8 slope goes over distance units, in whole units, rounded toward minus infinity.

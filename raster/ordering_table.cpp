@@ -170,6 +170,19 @@ void ot_draw_marker(const uint8_t* packet, uint32_t tag, const OtTables& tables,
                OT_MARKER_COLOUR);
 }
 
+// OT_EMPTY has every bit set, so a run of heads is all empty exactly when their AND is OT_EMPTY:
+// one test for the run, which the compiler makes a few vector instructions.
+static_assert(OT_EMPTY == -1);
+constexpr int32_t OT_EMPTY_RUN = 16;
+
+bool ot_run_empty(const int32_t* heads)
+{
+    int32_t all = OT_EMPTY;
+    for (int32_t i = 0; i < OT_EMPTY_RUN; ++i)
+        all &= heads[i];
+    return all == OT_EMPTY;
+}
+
 void ot_draw_packet(const uint8_t* packet, const OtTables& tables, const RasterTarget& target)
 {
     const uint32_t tag = packet_get<uint32_t>(packet, PACKET_TAG_AT);
@@ -275,6 +288,14 @@ int32_t ot_flush(SceneBuffer& buffer, const RasterTarget& target)
     int32_t* heads = scene_ordering_table()->heads;
     const OtTables tables = ot_tables(buffer);
     for (int32_t bucket = OT_BUCKETS - 1; bucket > 0; --bucket) {
+        // Most buckets of a frame are empty: those are read and left as they are, whole runs
+        // at a time where the run stays clear of bucket 0.
+        if (bucket >= OT_EMPTY_RUN && ot_run_empty(heads + bucket - (OT_EMPTY_RUN - 1))) {
+            bucket -= OT_EMPTY_RUN - 1;
+            continue;
+        }
+        if (heads[bucket] == OT_EMPTY)
+            continue;
         for (int32_t at = heads[bucket]; at != OT_EMPTY;) {
             const uint8_t* packet = buffer.packet_area + at;
             ot_draw_packet(packet, tables, target);

@@ -92,7 +92,7 @@ void edge_sample_step(EdgeSample<VALUES>& sample, const EdgeSample<VALUES>& slop
 template <int VALUES>
 EdgeSample<VALUES> edge_slope(const RasterVertex<VALUES>& from, const RasterVertex<VALUES>& to)
 {
-    const int32_t rows = raster_widened_run(wrap_sub(to.y, from.y));
+    const RasterDivisor rows = raster_divisor(raster_widened_run(wrap_sub(to.y, from.y)));
     EdgeSample<VALUES> slope{fx8_slope(wrap_sub(to.x, from.x), rows), {}};
     for (int i = 0; i < VALUES; ++i)
         slope.value[i] = fx8_slope(wrap_sub(to.value[i], from.value[i]), rows);
@@ -104,7 +104,11 @@ template <int VALUES>
 void edge_move_on(EdgeWalk<VALUES>& edge, const RasterVertex<VALUES>* polygon, int32_t count)
 {
     const int32_t from = edge.end;
-    edge.end = (edge.end + edge.direction + count) % count;
+    edge.end += edge.direction;
+    if (edge.end == count)
+        edge.end = 0;
+    else if (edge.end < 0)
+        edge.end = count - 1;
     edge.slope = edge_slope(polygon[from], polygon[edge.end]);
 }
 

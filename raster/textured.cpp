@@ -1,5 +1,6 @@
 #include "raster/textured.h"
 
+#include "platform/pixel_sse2.h"
 #include "platform/texture.h"
 #include "raster/clip.h"
 #include "raster/scan.h"
@@ -26,15 +27,105 @@ struct TexelStepper {
 
 // The coordinate's 24.8 ends (256 = the whole texture) divided per pixel first, then scaled down
 // to texels by 8 - log2 bits; the start is scaled the other way round, up by log2 bits first.
-TexelStepper tex_stepper(int32_t left, int32_t right, int32_t log2_size, const RasterSpan& span)
+TexelStepper tex_stepper(int32_t left, int32_t right, int32_t log2_size, const RasterSpan& span,
+                         const RasterDivisor& count)
 {
-    const int32_t per_pixel = wrap_div(wrap_sub(right, left), span.count);
+    const int32_t per_pixel = raster_divide(wrap_sub(right, left), count);
     TexelStepper stepper{fx8_floor(wrap_shl(left, log2_size)),
                          per_pixel >> (RASTER_TEX_LOG2_MAX - log2_size)};
     stepper.value = wrap_add(stepper.value, wrap_mul(stepper.step, span.skip));
     return stepper;
 }
 
+#ifdef __SSE2__
+// A coordinate at eight pixels in a row, one per 16-bit lane: its low 16 bits, which wrap as the
+// 32-bit walk's low half does. The texel index reads bits 8 to 15 of both coordinates alone, so
+// the lanes give the very texels of the 32-bit walk, and every index (below 2^16) fits a lane.
+struct TexLanes {
+    __m128i value;
+    __m128i step8;
+};
+
+TexLanes tex_lanes(const TexelStepper& stepper)
+{
+    const __m128i ramp = _mm_set_epi16(7, 6, 5, 4, 3, 2, 1, 0);
+    return {
+        _mm_add_epi16(_mm_set1_epi16(static_cast<int16_t>(stepper.value)),
+                      _mm_mullo_epi16(_mm_set1_epi16(static_cast<int16_t>(stepper.step)), ramp)),
+        _mm_set1_epi16(static_cast<int16_t>(wrap_mul(stepper.step, RGB555_SSE2_PIXELS)))};
+}
+
+// The masks and the shift of the texel index on 16-bit lanes, made once per span.
+struct TexIndex8 {
+    __m128i v_mask;
+    __m128i u_mask;
+    __m128i row_shift;
+};
+
+TexIndex8 tex_index8(const TexSpanParams& params)
+{
+    return {_mm_set1_epi16(static_cast<int16_t>(params.span_v_mask)),
+            _mm_set1_epi16(static_cast<int16_t>(params.span_u_mask)),
+            _mm_cvtsi32_si128(params.span_row_shift)};
+}
+
+// The texel indices of the next eight pixels: the word loop's index on 16-bit lanes.
+void tex_indices8(TexLanes& u, TexLanes& v, const TexIndex8& index8,
+                  uint16_t (&index)[RGB555_SSE2_PIXELS])
+{
+    const __m128i rows = _mm_srl_epi16(_mm_and_si128(v.value, index8.v_mask), index8.row_shift);
+    const __m128i columns = _mm_and_si128(_mm_srli_epi16(u.value, FX8_SHIFT), index8.u_mask);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(index), _mm_add_epi16(rows, columns));
+    u.value = _mm_add_epi16(u.value, u.step8);
+    v.value = _mm_add_epi16(v.value, v.step8);
+}
+
+// The next eight texels in one register, for the operations that combine them with the frame.
+__m128i tex_texels8(TexLanes& u, TexLanes& v, const TexIndex8& index8, const Pixel* texels)
+{
+    alignas(16) uint16_t index[RGB555_SSE2_PIXELS];
+    tex_indices8(u, v, index8, index);
+    const auto texel = [&](int i) { return static_cast<int16_t>(texels[index[i]]); };
+    return _mm_set_epi16(texel(7), texel(6), texel(5), texel(4), texel(3), texel(2), texel(1),
+                         texel(0));
+}
+
+template <TexBlend BLEND> __m128i tex_combine8(__m128i texels, __m128i frame)
+{
+    if constexpr (BLEND == TexBlend::ADD)
+        return rgb555_add_saturate8(texels, frame);
+    else
+        return rgb555_blend_half8(texels, frame);
+}
+
+// The span eight pixels at a time, the last few through the partial load and store; the lanes
+// past the span read texels too, which the masks keep inside the texture.
+template <TexBlend BLEND>
+void tex_pixels8(Pixel* at, int32_t count, const TexelStepper& u_stepper,
+                 const TexelStepper& v_stepper, const TexSpanParams& params)
+{
+    TexLanes u = tex_lanes(u_stepper);
+    TexLanes v = tex_lanes(v_stepper);
+    const TexIndex8 index8 = tex_index8(params);
+    for (; count > 0; count -= RGB555_SSE2_PIXELS, at += RGB555_SSE2_PIXELS) {
+        if constexpr (BLEND == TexBlend::OPAQUE) {
+            // The texels go straight from the texture to the frame, no register between.
+            alignas(16) uint16_t index[RGB555_SSE2_PIXELS];
+            tex_indices8(u, v, index8, index);
+            const int32_t pixels = count < RGB555_SSE2_PIXELS ? count : RGB555_SSE2_PIXELS;
+            for (int32_t i = 0; i < pixels; ++i)
+                at[i] = params.texels[index[i]];
+        } else {
+            const __m128i texels = tex_texels8(u, v, index8, params.texels);
+            if (count >= RGB555_SSE2_PIXELS)
+                rgb555_store8(at, tex_combine8<BLEND>(texels, rgb555_load8(at)));
+            else
+                rgb555_store_partial8(
+                    at, tex_combine8<BLEND>(texels, rgb555_load_partial8(at, count)), count);
+        }
+    }
+}
+#else
 template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
 {
     if constexpr (BLEND == TexBlend::OPAQUE)
@@ -44,6 +135,7 @@ template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
     else
         return rgb555_blend_half(texel, frame);
 }
+#endif
 
 // Masking wraps both coordinates into the texture whatever their value, negative ones included:
 // the texel read is (row AND 2^F - 1) x 2^E + (column AND 2^E - 1).
@@ -51,8 +143,14 @@ template <TexBlend BLEND>
 void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const EdgeSample<2>& right,
                      const TexSpanParams& params)
 {
-    TexelStepper u = tex_stepper(left.value[TEX_U], right.value[TEX_U], params.log2_width, span);
-    TexelStepper v = tex_stepper(left.value[TEX_V], right.value[TEX_V], params.log2_height, span);
+    const RasterDivisor count = raster_divisor(span.count);
+    TexelStepper u =
+        tex_stepper(left.value[TEX_U], right.value[TEX_U], params.log2_width, span, count);
+    TexelStepper v =
+        tex_stepper(left.value[TEX_V], right.value[TEX_V], params.log2_height, span, count);
+#ifdef __SSE2__
+    tex_pixels8<BLEND>(span.pixels, span.visible, u, v, params);
+#else
     Pixel* at = span.pixels;
     for (int32_t remaining = span.visible; remaining > 0; --remaining, ++at) {
         const int32_t index = ((v.value & params.span_v_mask) >> params.span_row_shift) +
@@ -61,6 +159,7 @@ void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const Ed
         u.value = wrap_add(u.value, u.step);
         v.value = wrap_add(v.value, v.step);
     }
+#endif
 }
 
 template <TexBlend BLEND>

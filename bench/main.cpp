@@ -1,0 +1,101 @@
+// luma_bench: every benchmark of the renderer and of its peers in one run, then the goal table.
+//   luma_bench [Google Benchmark flags] [--goals_out=FILE]
+// The table goes to standard output after the benchmarks, and to FILE when given. Run it with
+// repetitions and random interleaving (scripts/bench does) so that ours and the peers share the
+// machine's state alike and every figure is a median.
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench/bench_register.h"
+#include "bench/bench_stage.h"
+#include "bench/goals.h"
+
+namespace {
+
+constexpr std::string_view GOALS_OUT_FLAG = "--goals_out=";
+
+// The console output as usual, and every figure kept for the goals: the median aggregate when
+// there are repetitions, the single run otherwise.
+class GoalReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median))
+                continue;
+            const std::string name = run.run_name.function_name;
+            if (!median && medians_.count(name))
+                continue;
+            if (median)
+                medians_.insert(name);
+            const auto counter = [&](const char* key) {
+                const auto found = run.counters.find(key);
+                return found == run.counters.end() ? 0.0 : static_cast<double>(found->second);
+            };
+            results_[name] = {run.GetAdjustedCPUTime() /
+                                  benchmark::GetTimeUnitMultiplier(run.time_unit),
+                              counter("triangles"), counter("pixels")};
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    const BenchResults& results() const
+    {
+        return results_;
+    }
+
+private:
+    BenchResults results_;
+    std::set<std::string> medians_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string goals_out;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.starts_with(GOALS_OUT_FLAG))
+            goals_out = arg.substr(GOALS_OUT_FLAG.size());
+        else
+            args.push_back(argv[i]);
+    }
+    int count = static_cast<int>(args.size());
+
+    bench_register_surface();
+    bench_register_peers_memory();
+    bench_register_raster();
+    bench_register_peers_scanline();
+    bench_register_peers_sdl();
+    bench_register_composite();
+    bench_register_peers_pixman();
+    bench_register_filters();
+    bench_register_frame();
+
+    benchmark::Initialize(&count, args.data());
+    GoalReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    bench_stage_stop();
+    benchmark::Shutdown();
+
+    const std::string table = goals_table(reporter.results());
+    std::cout << "\n" << table;
+    if (!goals_out.empty()) {
+        std::ofstream out(goals_out);
+        out << table;
+        if (!out) {
+            std::cerr << "luma_bench: cannot write " << goals_out << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
