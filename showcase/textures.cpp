@@ -87,7 +87,7 @@ int32_t showcase_make_textures(int32_t (&slots)[TEXTURES])
         int32_t log2_size;
         Painter paint;
     };
-    constexpr Image images[TEXTURES] = {{TEXTURE_FLOOR_LOG2, paint_floor},
+    constexpr Image images[TEXTURES] = {{FLOOR_TEXTURE_LOG2, paint_floor},
                                         {TEXTURE_CHECKER_LOG2, paint_checker},
                                         {TEXTURE_BRICK_LOG2, paint_brick},
                                         {TEXTURE_PLASMA_LOG2, paint_plasma}};
