@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <tuple>
@@ -15,6 +16,7 @@
 #include "raster/gouraud.h"
 #include "raster/packet.h"
 #include "raster/textured.h"
+#include "tests/support/packets.h"
 #include "tests/support/program.h"
 #include "tests/support/raster_canvas.h"
 #include "tests/support/scene_fixture.h"
@@ -32,44 +34,6 @@ constexpr int16_t BLUE_INDEX = 2;
 constexpr Pixel RED_PIXEL = 0x7C00;
 constexpr Pixel GREEN_PIXEL = 0x03E0;
 constexpr Pixel BLUE_PIXEL = 0x001F;
-
-TriPacket tri_packet(uint32_t tag, int16_t a, int16_t b, int16_t c, int16_t colour,
-                     int16_t depth_offset = 0)
-{
-    TriPacket packet{};
-    packet.tag = tag;
-    packet.size = PACKET_TRI_BYTES;
-    packet.depth_offset = depth_offset;
-    const int16_t vertices[3] = {a, b, c};
-    for (int i = 0; i < 3; ++i) {
-        packet.vertex[i] = vertices[i];
-        packet.colour[i] = colour;
-    }
-    return packet;
-}
-
-QuadPacket quad_packet(uint32_t tag, int16_t first_vertex, int16_t colour, int16_t depth_offset = 0)
-{
-    QuadPacket packet{};
-    packet.tag = tag;
-    packet.size = PACKET_QUAD_BYTES;
-    packet.depth_offset = depth_offset;
-    for (int16_t i = 0; i < 4; ++i) {
-        packet.vertex[i] = static_cast<int16_t>(first_vertex + i);
-        packet.colour[i] = colour;
-    }
-    return packet;
-}
-
-MarkerPacket marker_packet(uint32_t tag, int16_t slot, int16_t depth = 0)
-{
-    MarkerPacket packet{};
-    packet.tag = tag;
-    packet.size = PACKET_MARKER_BYTES;
-    packet.depth = depth;
-    packet.slot = slot;
-    return packet;
-}
 
 class OrderingTableTest : public SceneFixture {
 protected:
@@ -287,65 +251,38 @@ TEST_F(OrderingTableTest, EveryCodeReachesItsFillerWithItsOwnIndices)
     ASSERT_EQ(tex_create(2, 2), 0);
     for (int32_t i = 0; i < 16; ++i)
         tex_pixels(0)[i] = static_cast<Pixel>(0x0421 * (i % 8) + i);
-    TexCoordEntry* texcoords = scene_header().texcoords;
-    texcoords[5] = {0, 0, {}};
-    texcoords[6] = {256, 64, {}};
-    texcoords[7] = {192, 256, {}};
-    texcoords[8] = {-64, 128, {}};
-    // A quad that is not a square, so that a vertex in the wrong place shows.
-    place(0, 2, 1, 40);
-    place(1, 20, 3, 40);
-    place(2, 25, 22, 40);
-    place(3, 4, 18, 40);
-    ColourEntry* colours = scene_header().colour_entries;
-    const ScreenVertex* v = scene_vertex_slot(0);
-    const TexCoordEntry* t = texcoords + 5;
+    // Texture coordinates 5 to 8, and a quad that is not a square, so that a vertex in the
+    // wrong place shows.
+    const TexCoordEntry t[4] = {{0, 0, {}}, {256, 64, {}}, {192, 256, {}}, {-64, 128, {}}};
+    std::copy(t, t + 4, scene_header().texcoords + 5);
+    const ScreenVertex v[4] = {{2, 1, 40, 0}, {20, 3, 40, 0}, {25, 22, 40, 0}, {4, 18, 40, 0}};
+    std::copy(v, v + 4, scene_vertex_slot(0));
+    const auto& [a, b, c, d] = v;
 
-    struct Case {
-        int32_t code;
-        std::function<void(const RasterTarget&)> direct;
-    };
-    const std::vector<Case> cases = {
-        {PACKET_FLAT_TRI, [&](auto& r) { raster_flat_tri(r, v[0], v[1], v[2], RED_PIXEL); }},
-        {PACKET_FLAT_QUAD,
-         [&](auto& r) { raster_flat_quad(r, v[0], v[1], v[2], v[3], RED_PIXEL); }},
-        {PACKET_TEX_TRI,
-         [&](auto& r) { raster_tex_tri(r, v[0], v[1], v[2], t[0], t[1], t[2], 0); }},
+    using Draw = std::function<void(const RasterTarget&)>;
+    const std::pair<int32_t, Draw> cases[] = {
+        {PACKET_FLAT_TRI, [&](auto& r) { raster_flat_tri(r, a, b, c, RED_PIXEL); }},
+        {PACKET_FLAT_QUAD, [&](auto& r) { raster_flat_quad(r, a, b, c, d, RED_PIXEL); }},
+        {PACKET_TEX_TRI, [&](auto& r) { raster_tex_tri(r, a, b, c, t[0], t[1], t[2], 0); }},
         {PACKET_TEX_QUAD,
-         [&](auto& r) { raster_tex_quad(r, v[0], v[1], v[2], v[3], t[0], t[1], t[2], t[3], 0); }},
-        {PACKET_TEX_ADD_TRI,
-         [&](auto& r) { raster_tex_add_tri(r, v[0], v[1], v[2], t[0], t[1], t[2], 0); }},
+         [&](auto& r) { raster_tex_quad(r, a, b, c, d, t[0], t[1], t[2], t[3], 0); }},
+        {PACKET_TEX_ADD_TRI, [&](auto& r) { raster_tex_add_tri(r, a, b, c, t[0], t[1], t[2], 0); }},
         {PACKET_TEX_ADD_QUAD,
-         [&](auto& r) {
-             raster_tex_add_quad(r, v[0], v[1], v[2], v[3], t[0], t[1], t[2], t[3], 0);
-         }},
+         [&](auto& r) { raster_tex_add_quad(r, a, b, c, d, t[0], t[1], t[2], t[3], 0); }},
         {PACKET_TEX_HALF_TRI,
-         [&](auto& r) { raster_tex_half_tri(r, v[0], v[1], v[2], t[0], t[1], t[2], 0); }},
+         [&](auto& r) { raster_tex_half_tri(r, a, b, c, t[0], t[1], t[2], 0); }},
         {PACKET_TEX_HALF_QUAD,
-         [&](auto& r) {
-             raster_tex_half_quad(r, v[0], v[1], v[2], v[3], t[0], t[1], t[2], t[3], 0);
-         }},
-        {PACKET_GOURAUD_TRI,
-         [&](auto& r) {
-             raster_gouraud_tri(r, v[0], v[1], v[2], colours[0], colours[1], colours[2]);
-         }},
+         [&](auto& r) { raster_tex_half_quad(r, a, b, c, d, t[0], t[1], t[2], t[3], 0); }},
+        {PACKET_GOURAUD_TRI, [&](auto& r) { raster_gouraud_tri(r, a, b, c, RED, GREEN, BLUE); }},
         {PACKET_GOURAUD_QUAD,
-         [&](auto& r) {
-             raster_gouraud_quad(r, v[0], v[1], v[2], v[3], colours[0], colours[1], colours[2],
-                                 colours[3]);
-         }},
+         [&](auto& r) { raster_gouraud_quad(r, a, b, c, d, RED, GREEN, BLUE, GREY); }},
         {PACKET_GOURAUD_ADD_TRI,
-         [&](auto& r) {
-             raster_gouraud_add_tri(r, v[0], v[1], v[2], colours[0], colours[1], colours[2]);
-         }},
+         [&](auto& r) { raster_gouraud_add_tri(r, a, b, c, RED, GREEN, BLUE); }},
         {PACKET_GOURAUD_ADD_QUAD,
-         [&](auto& r) {
-             raster_gouraud_add_quad(r, v[0], v[1], v[2], v[3], colours[0], colours[1], colours[2],
-                                     colours[3]);
-         }},
+         [&](auto& r) { raster_gouraud_add_quad(r, a, b, c, d, RED, GREEN, BLUE, GREY); }},
     };
-    for (const Case& c : cases) {
-        const uint32_t tag = static_cast<uint32_t>(c.code);
+    for (const auto& [code, direct] : cases) {
+        const uint32_t tag = static_cast<uint32_t>(code);
         const int32_t vertices = packet_vertex_count(tag);
         // Laid out by hand from the index arrays' offsets. Colour entries 0..3 are red, green,
         // blue and grey; the flat colour is colour[0]'s.
@@ -365,9 +302,9 @@ TEST_F(OrderingTableTest, EveryCodeReachesItsFillerWithItsOwnIndices)
         canvas.fill(0x0842);
         draw();
         RasterCanvas expected(64, 32, 0x0842);
-        c.direct(expected.target());
-        ASSERT_FALSE(expected.runs().empty()) << c.code;
-        EXPECT_EQ(canvas.changed(), expected.changed()) << c.code;
+        direct(expected.target());
+        ASSERT_FALSE(expected.runs().empty()) << code;
+        EXPECT_EQ(canvas.changed(), expected.changed()) << code;
     }
 }
 
@@ -468,10 +405,9 @@ TEST_F(OrderingTableProgramTest, FrameDrawsTheScenePacketsIntoTheFrameBuffer)
     at_frame(1, [] {
         const int32_t first = scene_reserve_vertices(4);
         ASSERT_GE(first, 0);
-        *scene_vertex_slot(first) = {100, 300, 200, 0};
-        *scene_vertex_slot(first + 1) = {140, 300, 200, 0};
-        *scene_vertex_slot(first + 2) = {140, 340, 200, 0};
-        *scene_vertex_slot(first + 3) = {100, 340, 200, 0};
+        const ScreenVertex corners[4] = {
+            {100, 300, 200, 0}, {140, 300, 200, 0}, {140, 340, 200, 0}, {100, 340, 200, 0}};
+        std::copy(corners, corners + 4, scene_vertex_slot(first));
         const int16_t colour = static_cast<int16_t>(scene_add_colours(&RED, 1));
         ASSERT_GE(colour, 0);
         const QuadPacket quad = quad_packet(PACKET_FLAT_QUAD, static_cast<int16_t>(first), colour);

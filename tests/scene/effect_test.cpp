@@ -195,8 +195,11 @@ TEST_F(EffectTest, LaterStepsKeepWhatEarlierOnesSetAndRollsDrawOncePerPlay)
     scene_restore_header();
 }
 
-TEST_F(EffectTest, StartTakesTheLowestFreeSlotAndNothingWhenAllRun)
+TEST_F(EffectTest, StartTakesTheLowestFreeSlotAndNothingForNoStepOrWhenAllRun)
 {
+    start(1, 8, {0, 0, 0, 0});
+    start(-1, 8, {0, 0, 0, 0});
+    EXPECT_EQ(effect_instance_first_step(0), EFFECT_FREE);
     for (int32_t k = 0; k < EFFECT_INSTANCES; ++k)
         start(EFFECT_BURST, 32, {k, 0, 0, 0});
     EffectInstance before[EFFECT_INSTANCES];
@@ -206,13 +209,6 @@ TEST_F(EffectTest, StartTakesTheLowestFreeSlotAndNothingWhenAllRun)
     EXPECT_EQ(effect_instance(31)->position.x, 31);
     EXPECT_EQ(effect_instance(31)->factors.red, 1020);
     EXPECT_EQ(effect_instance(32), nullptr);
-}
-
-TEST_F(EffectTest, StartWithAFirstStepThatIsNoStepIsRefused)
-{
-    start(1, 8, {0, 0, 0, 0});
-    start(-1, 8, {0, 0, 0, 0});
-    EXPECT_EQ(effect_instance_first_step(0), EFFECT_FREE);
 }
 
 TEST_F(EffectTest, CopiedPacketsNameTheBuffersNextVerticesAndColours)

@@ -16,6 +16,7 @@
 #include "raster/packet.h"
 #include "scene/effect.h"
 #include "scene/pick_hit.h"
+#include "tests/support/packets.h"
 #include "tests/support/program.h"
 #include "tests/support/test_face.h"
 
@@ -26,6 +27,11 @@ constexpr Vec3 ORIGIN = {0, 0, 0, 0};
 constexpr Vec3 UNIT_SCALE = {512, 512, 512, 0};
 constexpr Pixel YELLOW = 0x7FE0;
 constexpr ColourEntry ORANGE = {255, 128, 0, 0};
+
+std::tuple<int32_t, int32_t, int32_t> xyz(const Vec3& v)
+{
+    return {v.x, v.y, v.z};
+}
 
 // The records whose callbacks ran, in order.
 std::vector<PickRecord*> calls;
@@ -242,11 +248,10 @@ protected:
         const EffectInstance& burst = *effect_instance(instance);
         EXPECT_EQ(burst.first_step, EFFECT_BURST);
         EXPECT_EQ(burst.duration, 32);
-        EXPECT_EQ(std::tuple(burst.position.x, burst.position.y, burst.position.z),
-                  std::tuple(0, 0, 0));
-        EXPECT_EQ(std::tuple(burst.angles.x, burst.angles.y, burst.angles.z), std::tuple(0, 0, 0));
-        EXPECT_EQ(std::tuple(burst.scale.x, burst.scale.y, burst.scale.z, burst.scale.w),
-                  std::tuple(1024, 1024, 1024, 1024));
+        EXPECT_EQ(xyz(burst.position), std::tuple(0, 0, 0));
+        EXPECT_EQ(xyz(burst.angles), std::tuple(0, 0, 0));
+        EXPECT_EQ(xyz(burst.scale), std::tuple(1024, 1024, 1024));
+        EXPECT_EQ(burst.scale.w, 1024);
         // The player keeps a channel as a factor of channel x 4.
         EXPECT_EQ(std::tuple(burst.factors.red, burst.factors.green, burst.factors.blue),
                   std::tuple(255 * 4, 128 * 4, 0));
@@ -267,8 +272,7 @@ TEST_F(HitTest, ThreeHeldFramesBurstAndDestroyAndTheFourthLeavesItAlone)
         const ObjectBody& body = *pick_body(0);
         EXPECT_EQ(body.hit_points, 3 - hit);
         EXPECT_EQ(body.hit_value, 153600);
-        EXPECT_EQ(std::tuple(body.velocity.x, body.velocity.y, body.velocity.z),
-                  std::tuple(pushed.x, pushed.y, pushed.z));
+        EXPECT_EQ(xyz(body.velocity), xyz(pushed));
         EXPECT_EQ(body.flags, 0);
         EXPECT_EQ(pick_live_objects(), 4);
         EXPECT_EQ(pick_body(1)->velocity.x, 5);
@@ -284,13 +288,9 @@ TEST_F(HitTest, ThreeHeldFramesBurstAndDestroyAndTheFourthLeavesItAlone)
     EXPECT_EQ(target->flags, 0);
     EXPECT_EQ(pick_live_objects(), 3);
     // At 1000: length 1001, D.x = 1024000 / 1001 = 1022, falloff 1: + 102200.
-    const ObjectBody& near = *pick_body(1);
-    EXPECT_EQ(std::tuple(near.velocity.x, near.velocity.y, near.velocity.z),
-              std::tuple(5 + 102200, -7, 9));
+    EXPECT_EQ(xyz(pick_body(1)->velocity), std::tuple(5 + 102200, -7, 9));
     // At 3000: length 3001, D.y = 3072000 / 3001 = 1023, falloff 3 | 1 = 3: + 102300 / 3.
-    const ObjectBody& far = *pick_body(2);
-    EXPECT_EQ(std::tuple(far.velocity.x, far.velocity.y, far.velocity.z),
-              std::tuple(5, -7 + 34100, 9));
+    EXPECT_EQ(xyz(pick_body(2)->velocity), std::tuple(5, -7 + 34100, 9));
     // Destroyed and free bodies are left alone.
     EXPECT_EQ(pick_body(3)->velocity.z, 9);
     EXPECT_EQ(bodies[4].velocity.x, 1);
@@ -403,13 +403,8 @@ protected:
         for (const Vec3& position : POSITIONS) {
             const int32_t first = scene_reserve_vertices(4);
             ASSERT_GE(first, 0);
-            QuadPacket packet{};
-            packet.tag = PACKET_FLAT_QUAD;
-            packet.size = PACKET_QUAD_BYTES;
-            for (int16_t i = 0; i < 4; ++i) {
-                packet.vertex[i] = static_cast<int16_t>(first + i);
-                packet.colour[i] = static_cast<int16_t>(colour);
-            }
+            const QuadPacket packet = quad_packet(PACKET_FLAT_QUAD, static_cast<int16_t>(first),
+                                                  static_cast<int16_t>(colour));
             ASSERT_GE(scene_add_packets(&packet, sizeof packet, 1), 0);
             ObjectPart part{};
             part.vertex_count = 4;
@@ -425,41 +420,43 @@ protected:
         }
     }
 
+    // The shown pixel (dx, dy) from the object's centre on screen.
+    static Pixel shown(int32_t object, int32_t dx, int32_t dy)
+    {
+        return headless_screen()[(CY + dy) * HEADLESS_CLIENT_WIDTH + screen_x(object) + dx];
+    }
+
+    // Shown pixels within reach of the object's centre that the predicate takes.
+    template <typename Predicate>
+    static int32_t pixels_about(int32_t object, int32_t reach, Predicate taken)
+    {
+        int32_t found = 0;
+        for (int32_t dy = -reach; dy <= reach; ++dy) {
+            for (int32_t dx = -reach; dx <= reach; ++dx)
+                found += taken(shown(object, dx, dy));
+        }
+        return found;
+    }
+
     // Red pixels within the object's quad on screen (the view puts it 75 units away).
     static int32_t red_pixels(int32_t object)
     {
-        const int32_t x = screen_x(object);
-        int32_t found = 0;
-        for (int32_t row = CY - HALF; row <= CY + HALF; ++row) {
-            for (int32_t column = x - HALF; column <= x + HALF; ++column)
-                found += headless_screen()[row * HEADLESS_CLIENT_WIDTH + column] == RED;
-        }
-        return found;
+        return pixels_about(object, HALF, [](Pixel p) { return p == RED; });
     }
 
     // Pixels about the object in the burst's colours: red and green without blue, not the box.
     static int32_t burst_pixels(int32_t object)
     {
-        const int32_t x = screen_x(object);
-        int32_t found = 0;
-        for (int32_t row = CY - 70; row <= CY + 70; ++row) {
-            for (int32_t column = x - 70; column <= x + 70; ++column) {
-                const Pixel p = headless_screen()[row * HEADLESS_CLIENT_WIDTH + column];
-                found += p != YELLOW && (p >> 10) != 0 && ((p >> 5) & 31) != 0 && (p & 31) == 0;
-            }
-        }
-        return found;
+        return pixels_about(object, 70, [](Pixel p) {
+            return p != YELLOW && (p >> 10) != 0 && ((p >> 5) & 31) != 0 && (p & 31) == 0;
+        });
     }
 
     // The box of the object's record: screen radius 20 x 256 / 331 = 15.
     static bool boxed(int32_t object)
     {
-        const int32_t x = screen_x(object);
-        const auto at = [](int32_t column, int32_t row) {
-            return headless_screen()[row * HEADLESS_CLIENT_WIDTH + column];
-        };
-        return at(x - 15, CY - 15) == YELLOW && at(x + 15, CY) == YELLOW &&
-               at(x, CY + 15) == YELLOW;
+        return shown(object, -15, -15) == YELLOW && shown(object, 15, 0) == YELLOW &&
+               shown(object, 0, 15) == YELLOW;
     }
 
     // -100 and 100 units at view depth 75: 256 x 100 / 331 = 77 pixels from the centre.

@@ -53,6 +53,7 @@ protected:
     {
         HeadlessConfig config;
         config.client_width = client_width;
+        config.client_height = client_height;
         headless_reset(config);
         if (use_test_face)
             headless_use_face(test_face());
@@ -98,6 +99,7 @@ protected:
     }
 
     int32_t client_width = HEADLESS_CLIENT_WIDTH;
+    int32_t client_height = HEADLESS_CLIENT_HEIGHT;
     bool use_test_face = true;
     HostWindow* window = nullptr;
 };
