@@ -17,9 +17,10 @@ void msgwin_clamp(MessageWindow& record, int32_t x, int32_t y)
 {
     x = x < 0 ? 0 : x;
     y = y < 0 ? 0 : y;
-    if (x + record.width > surface_width())
+    // The far edge in 64 bits: a window may be as wide or as high as 32 bits go.
+    if (int64_t{x} + record.width > surface_width())
         x = surface_width() - record.width;
-    if (y + record.height > surface_height())
+    if (int64_t{y} + record.height > surface_height())
         y = surface_height() - record.height;
     record.x = x;
     record.y = y;

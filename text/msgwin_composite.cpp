@@ -60,8 +60,7 @@ int32_t clamp_high(int32_t value, int32_t high)
 // taken in 64 bits; as a loop bound it is then cut to 32 bits, which changes no row drawn.
 int32_t window_row(const Span& span, int32_t row)
 {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(int64_t{row} - span.top, INT32_MIN, INT32_MAX));
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{row} - span.top, INT32_MIN, INT32_MAX));
 }
 
 // Window rows from first on that lie on the surface (and, with above, whose row above does too).
@@ -85,6 +84,13 @@ int32_t first_word(const Span& span)
 int32_t end_word(const Span& span, const Planes& planes, int32_t end, int32_t shift)
 {
     return clamp_high(end, planes.pitch - span.column - shift);
+}
+
+// The words from first to end, none when end is not past first: for a window far off the
+// surface the two can lie 2^31 words apart.
+int32_t word_count(int32_t first, int32_t end)
+{
+    return end > first ? end - first : 0;
 }
 
 int32_t index_of(const Span& span, const Planes& planes, int32_t r, int32_t j)
@@ -182,7 +188,7 @@ Pixel* at_word(Pixel* plane, const Span& span, const Planes& planes, int32_t r, 
 void draw_white(const Span& span, const Planes& planes)
 {
     const int32_t first = first_word(span);
-    const int32_t words = end_word(span, planes, span.words, 0) - first;
+    const int32_t words = word_count(first, end_word(span, planes, span.words, 0));
     for (int32_t r = first_row(span, 0, 0); r < end_row(span, planes) && words > 0; ++r)
         row_white(at_word(planes.frame, span, planes, r, first),
                   at_word(planes.mask, span, planes, r, first), words);
@@ -193,7 +199,7 @@ void draw_white(const Span& span, const Planes& planes)
 void draw_row_shifted(const Span& span, const Planes& planes, int32_t r, int32_t shift)
 {
     const int32_t first = first_word(span);
-    const int32_t words = end_word(span, planes, span.words - shift, shift) - first;
+    const int32_t words = word_count(first, end_word(span, planes, span.words - shift, shift));
     if (words > 0)
         row_masked_copy(at_word(planes.frame, span, planes, r, first + shift),
                         at_word(planes.colour, span, planes, r, first),
@@ -234,7 +240,7 @@ void draw_dissolve(const Span& span, const Planes& planes)
 {
     const bool blur = (composite.pass & 3) == 0;
     const int32_t first = first_word(span);
-    const int32_t words = end_word(span, planes, span.words - 1, 1) - first;
+    const int32_t words = word_count(first, end_word(span, planes, span.words - 1, 1));
     for (int32_t r = first_row(span, 1, 1); r < end_row(span, planes) && words > 0; ++r)
         row_dissolve(at_word(planes.frame, span, planes, r, first),
                      at_word(planes.colour, span, planes, r, first),
@@ -246,7 +252,7 @@ void draw_dissolve(const Span& span, const Planes& planes)
 void draw_add(const Span& span, const Planes& planes, uint32_t tint)
 {
     const int32_t first = first_word(span);
-    const int32_t words = end_word(span, planes, span.words, 0) - first;
+    const int32_t words = word_count(first, end_word(span, planes, span.words, 0));
     for (int32_t r = first_row(span, 0, 0); r < end_row(span, planes) && words > 0; ++r)
         row_add(at_word(planes.frame, span, planes, r, first),
                 at_word(planes.colour, span, planes, r, first), tint, words);

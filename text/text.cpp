@@ -1,5 +1,6 @@
 #include "text/text.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -33,13 +34,19 @@ void text_clear_layer(Pixel* layer, int32_t x, int32_t y, int32_t w, int32_t h)
 {
     const int32_t pitch = surface_width() >> 1;
     const int32_t first_row = y < 0 ? 0 : y;
-    const int32_t end_row = y + h < surface_height() ? y + h : surface_height();
+    // The bottom in 64 bits: a rectangle may reach past the 32-bit range.
+    const auto end_row = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + h, surface_height()));
     const int32_t first_pair = (x >> 1) < 0 ? 0 : x >> 1;
     const int32_t end_pair = (x >> 1) + w / 2 < pitch ? (x >> 1) + w / 2 : pitch;
     for (int32_t row = first_row; row < end_row; ++row) {
         for (int32_t pair = first_pair; pair < end_pair; ++pair)
             rgb555_store_pair(layer + 2 * (row * pitch + pair), 0);
     }
+}
+
+bool text_fits(int64_t position)
+{
+    return position >= INT32_MIN && position <= INT32_MAX;
 }
 
 } // namespace
@@ -120,12 +127,14 @@ int32_t text_draw_coloured(int32_t x, int32_t y, const char* line, const TextCol
     host_set_transparent_background(colour);
     // One character at a time, each advancing by its measured width less the one pixel that
     // emboldening hangs over, so that it lands where the same character of the mask pass did.
+    // A pen that leaves the 32-bit range has left the layers for good: the rest cannot show.
     const int32_t length = text_length(line);
-    for (int32_t i = 0; i < length;) {
+    int64_t pen = x;
+    for (int32_t i = 0; i < length && text_fits(pen);) {
         const int32_t size = i + 1 < length ? text_character_length(line[i]) : 1;
         host_set_text_colour(colour, colours[i + size - 1]);
-        host_text_out(colour, x, y, line + i, size);
-        x += host_text_width(colour, line + i, size) - 1;
+        host_text_out(colour, static_cast<int32_t>(pen), y, line + i, size);
+        pen += host_text_width(colour, line + i, size) - 1;
         i += size;
     }
     return 0;
@@ -137,9 +146,15 @@ int32_t text_draw_line(int32_t window, int32_t dx, int32_t dy, const char* line,
     if (!text_valid_window(window))
         return -1;
     const MessageWindow& record = text.windows[window];
+    // A window may lie anywhere: a line whose position leaves the 32-bit range is far off the
+    // layers and draws nothing.
+    const int64_t x = int64_t{record.x} + dx;
+    const int64_t y = int64_t{record.y} + dy;
+    if (!text_fits(x) || !text_fits(y))
+        return 0;
     if (colours)
-        return text_draw_coloured(record.x + dx, record.y + dy, line, colours);
-    return text_draw_mask(record.x + dx, record.y + dy, line);
+        return text_draw_coloured(static_cast<int32_t>(x), static_cast<int32_t>(y), line, colours);
+    return text_draw_mask(static_cast<int32_t>(x), static_cast<int32_t>(y), line);
 }
 
 int32_t text_draw_line_centred(int32_t window, int32_t dy, const char* line,
@@ -150,8 +165,10 @@ int32_t text_draw_line_centred(int32_t window, int32_t dy, const char* line,
     const MessageWindow& record = text.windows[window];
     const int32_t width =
         host_text_width(surface_slot_dc(text.colour_layer), line, text_length(line));
-    // An arithmetic shift: a line wider than the window starts left of it.
-    return text_draw_line(window, (record.width - width) >> 1, dy, line, colours);
+    // An arithmetic shift: a line wider than the window starts left of it. Any width fits: the
+    // difference is halved in 64 bits.
+    const auto dx = static_cast<int32_t>((int64_t{record.width} - width) >> 1);
+    return text_draw_line(window, dx, dy, line, colours);
 }
 
 MessageWindow* text_windows()

@@ -21,18 +21,19 @@ uint16_t emu_rgb555_from_colour(uint32_t colour)
     return static_cast<uint16_t>(red << 10 | green << 5 | blue);
 }
 
-void emu_draw_glyph(HostBitmap& bitmap, const EmuGlyph& glyph, int32_t left, int32_t top,
+// Clipped to the bitmap, as GDI clips to its surface. Positions are 64-bit: text may be drawn at
+// any 32-bit point, and a glyph's box reaches past it.
+void emu_draw_glyph(HostBitmap& bitmap, const EmuGlyph& glyph, int64_t left, int64_t top,
                     uint16_t colour)
 {
-    // Clipped to the bitmap, as GDI clips to its surface.
-    const int32_t row_first = std::max(0, -top);
-    const int32_t row_end = std::min(glyph.height, bitmap.height - top);
-    const int32_t column_first = std::max(0, -left);
-    const int32_t column_end = std::min(glyph.width, bitmap.width - left);
-    for (int32_t row = row_first; row < row_end; ++row) {
-        for (int32_t column = column_first; column < column_end; ++column) {
-            if (glyph.ink[static_cast<size_t>(row) * glyph.width + column])
-                bitmap.pixels[static_cast<size_t>(top + row) * bitmap.width + left + column] =
+    const int64_t row_first = std::max<int64_t>(0, -top);
+    const int64_t row_end = std::min<int64_t>(glyph.height, bitmap.height - top);
+    const int64_t column_first = std::max<int64_t>(0, -left);
+    const int64_t column_end = std::min<int64_t>(glyph.width, bitmap.width - left);
+    for (int64_t row = row_first; row < row_end; ++row) {
+        for (int64_t column = column_first; column < column_end; ++column) {
+            if (glyph.ink[static_cast<size_t>(row * glyph.width + column)])
+                bitmap.pixels[static_cast<size_t>((top + row) * bitmap.width + left + column)] =
                     colour;
         }
     }
@@ -87,8 +88,8 @@ void host_text_out(HostDc* dc, int32_t x, int32_t y, const char* text, int32_t l
         return;
     const HostFont& font = *dc->font;
     const uint16_t colour = emu_rgb555_from_colour(dc->text_colour);
-    const int32_t baseline = y + font.face.ascent;
-    int32_t pen = x;
+    const int64_t baseline = int64_t{y} + font.face.ascent;
+    int64_t pen = x;
     EmuGlyph glyph;
     for (const char32_t code : emu_decode_cp932(std::string_view(text, length))) {
         if (!font.face.glyph(code, &glyph))

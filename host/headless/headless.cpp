@@ -24,6 +24,7 @@ struct Headless {
     std::deque<HostMessage> dialog_inputs;
     bool fail_register_class = false;
     bool fail_create_window = false;
+    bool fail_font = false;
     HeadlessPresentHook present_hook;
     uint32_t close_after_frames = 0;
     uint32_t frames_presented = 0;
@@ -126,6 +127,11 @@ void headless_fail_register_class()
 void headless_fail_create_window()
 {
     headless.fail_create_window = true;
+}
+
+void headless_fail_font()
+{
+    headless.fail_font = true;
 }
 
 void headless_fail_memory_dc(uint32_t nth)
@@ -290,6 +296,10 @@ bool emu_backend_dialog_input(HostMessage* message)
 bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
                            std::string* error)
 {
+    if (std::exchange(headless.fail_font, false)) {
+        *error = "headless: this font was made to fail";
+        return false;
+    }
     if (!headless.test_face)
         return emu_open_system_face(face_name, pixel_height, face, error);
     *face = *headless.test_face;

@@ -68,10 +68,11 @@ void headless_post_dialog(uint32_t message, uintptr_t wparam = 0, intptr_t lpara
 // The user closes the main window (a close message is posted).
 void headless_close_window();
 
-// Faults: make the next class registration or window creation fail, or the n-th memory DC or
-// bitmap created from now on (0: none).
+// Faults: make the next class registration, window creation or font creation fail (the font as
+// if no face were found), or the n-th memory DC or bitmap created from now on (0: none).
 void headless_fail_register_class();
 void headless_fail_create_window();
+void headless_fail_font();
 void headless_fail_memory_dc(uint32_t nth);
 void headless_fail_bitmap(uint32_t nth);
 

@@ -1,11 +1,56 @@
 // The shell's sequences and quit paths, watched through the headless host's record of calls.
+#include "demo/stars.h"
 #include "platform/surface.h"
+#include "platform/table_registry.h"
 #include "resources/resource.h"
+#include "scene/effect.h"
+#include "scene/model.h"
+#include "scene/pick.h"
+#include "scene/scene_buffer.h"
 #include "tests/support/program.h"
+#include "text/text.h"
 
 namespace {
 
 constexpr uintptr_t ESCAPE = 27;
+constexpr char ALLOCATION_FAILURE[] = "byteの領域の確保に失敗しました。";
+
+constexpr int64_t round_to_entries(int64_t bytes)
+{
+    return (bytes + SCENE_ENTRY_BYTES - 1) / SCENE_ENTRY_BYTES * SCENE_ENTRY_BYTES;
+}
+
+// The scene buffer's one block, region by region as its header lays it out: the buffer record,
+// the gap of E entries, the packet area, the vertices, the spare tables of C, D and E entries and
+// the C flat colours, every region but the last starting on an entry boundary.
+constexpr int64_t SCENE_BUFFER_BYTES =
+    round_to_entries(sizeof(SceneBuffer)) + SCENE_SPARE_ENTRIES * SCENE_ENTRY_BYTES +
+    round_to_entries(SCENE_PACKET_BYTES) + SCENE_VERTICES * sizeof(ScreenVertex) +
+    (SCENE_FLAT_COLOURS + 2 * SCENE_SPARE_ENTRIES) * SCENE_ENTRY_BYTES +
+    SCENE_FLAT_COLOURS * sizeof(Pixel);
+
+// Every allocation of start-up, in its order, with the bytes each module asks for.
+struct StartupAllocation {
+    const char* what;
+    int64_t bytes;
+};
+constexpr StartupAllocation STARTUP_ALLOCATIONS[] = {
+    {"surface slots", SURFACE_SLOTS * sizeof(SurfaceSlot)},
+    {"sine table", ANGLE_TURN * sizeof(int32_t)},
+    {"cosine table", ANGLE_TURN * sizeof(int32_t)},
+    {"matrix stack", MATRIX_STACK_DEPTH * sizeof(Matrix)},
+    {"table registry", TABLE_TYPES * sizeof(TableEntry)},
+    {"ordering table", OT_BUCKETS * sizeof(int32_t)},
+    {"scene buffer", SCENE_BUFFER_BYTES},
+    {"pick pool", PICK_POOL_BYTES},
+    {"effect steps", EFFECT_STEP_STORE_BYTES},
+    {"effect instances", EFFECT_INSTANCE_TABLE_BYTES},
+    {"model table", MODEL_TABLE_SIZE * sizeof(Model)},
+    {"model items", int64_t{MODEL_ITEMS} * MODEL_ITEM_BYTES},
+    {"model packets", MODEL_PACKET_STORE_BYTES},
+    {"message windows", MSGWIN_COUNT * sizeof(MessageWindow)},
+    {"point field", (sizeof(Vec3) + sizeof(ScreenVertex)) * STAR_COUNT},
+};
 
 using SequenceTest = ProgramTest;
 
@@ -38,43 +83,77 @@ TEST_F(SequenceTest, StartupRunsInOrderAndClosingRunsTeardownThenQuits)
     EXPECT_FALSE(headless_window_alive());
 }
 
-TEST_F(SequenceTest, FailedAllocationAtStartupShowsOneBoxAndRunsNoFrame)
+TEST_F(SequenceTest, EveryStartupAllocationFailingAloneNamesItsBytesAndRunsNoFrame)
 {
-    mem_fail_call(1);
-    EXPECT_EQ(run(), 0);
-    ASSERT_EQ(headless_error_boxes().size(), 1u);
-    EXPECT_EQ(headless_error_boxes()[0].caption, "Error");
-    const size_t slot_table = SURFACE_SLOTS * sizeof(SurfaceSlot);
-    EXPECT_EQ(headless_error_boxes()[0].text_utf8,
-              std::to_string(slot_table) + "byteの領域の確保に失敗しました。");
-    EXPECT_EQ(headless_frames_presented(), 0u);
-    // Start-up stopped at the failing step: the frame buffers were never made.
-    EXPECT_EQ(count("create bitmap"), 0);
-    EXPECT_EQ(count("quit 0"), 1);
-}
-
-TEST_F(SequenceTest, EveryStartupAllocationCanFailAlone)
-{
-    // A whole start-up, to count its allocations.
+    // A whole start-up makes exactly these allocations.
     headless_close_after_frames(1);
     const uint32_t before = mem_stats().calls;
     ASSERT_EQ(run(), 0);
-    const uint32_t allocations = mem_stats().calls - before;
-    ASSERT_GE(allocations, 2u);
+    ASSERT_EQ(mem_stats().calls - before, std::size(STARTUP_ALLOCATIONS));
 
-    // Failing each one in turn stops start-up there: one box, no frame, the quit code 0, and no
-    // allocation after the failing one.
-    for (uint32_t failing = 1; failing <= allocations; ++failing) {
+    // Failing each one in turn stops start-up there: one box with its exact byte count, no
+    // allocation after it, no frame, the quit code 0; teardown then frees every block and bitmap.
+    uint32_t failing = 0;
+    for (const StartupAllocation& allocation : STARTUP_ALLOCATIONS) {
+        SCOPED_TRACE(allocation.what);
         headless_reset();
         const uint32_t start = mem_stats().calls;
-        mem_fail_call(failing);
-        EXPECT_EQ(run(), 0) << "allocation " << failing;
-        EXPECT_EQ(mem_stats().calls - start, failing) << "allocation " << failing;
-        ASSERT_EQ(headless_error_boxes().size(), 1u) << "allocation " << failing;
-        EXPECT_NE(headless_error_boxes()[0].text_utf8.find("byteの領域の確保に失敗しました。"),
-                  std::string::npos);
-        EXPECT_EQ(headless_frames_presented(), 0u) << "allocation " << failing;
+        mem_fail_call(++failing);
+        EXPECT_EQ(run(), 0);
+        EXPECT_EQ(mem_stats().calls - start, failing);
+        ASSERT_EQ(headless_error_boxes().size(), 1u);
+        EXPECT_EQ(headless_error_boxes()[0].caption, "Error");
+        EXPECT_EQ(headless_error_boxes()[0].text_utf8,
+                  std::to_string(allocation.bytes) + ALLOCATION_FAILURE);
+        EXPECT_EQ(headless_frames_presented(), 0u);
+        EXPECT_EQ(count("quit 0"), 1);
         app_teardown();
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks_before);
+        EXPECT_EQ(headless_live_bitmaps(), 0);
+    }
+}
+
+// The text system's failures: no font (whose box the host shows, naming the package to install)
+// or no text layer (no box). Either stops start-up before any frame, with the quit code 0, and
+// a layer whose creation failed leaves its slot free.
+TEST_F(SequenceTest, NoFontOrNoTextLayerStopsStartupBeforeAnyFrame)
+{
+    struct Case {
+        const char* what;
+        void (*fail)();
+        std::vector<std::string> boxes;
+        int32_t free_slot; // the layer's slot, or -1
+    };
+    const std::string no_font = "No Japanese Mincho font was found. Install one with: sudo "
+                                "apt-get install fonts-ipafont-mincho";
+    // Bitmaps and memory DCs 1 and 2 are the frame buffers', 3 the colour layer's, 4 the mask's.
+    const Case cases[] = {
+        {"font", headless_fail_font, {no_font}, -1},
+        {"colour layer DC", [] { headless_fail_memory_dc(3); }, {}, SURFACE_FRAME_BUFFERS},
+        {"colour layer bitmap", [] { headless_fail_bitmap(3); }, {}, SURFACE_FRAME_BUFFERS},
+        {"mask layer DC", [] { headless_fail_memory_dc(4); }, {}, SURFACE_FRAME_BUFFERS + 1},
+        {"mask layer bitmap", [] { headless_fail_bitmap(4); }, {}, SURFACE_FRAME_BUFFERS + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        headless_reset();
+        c.fail();
+        EXPECT_EQ(run(), 0);
+        std::vector<std::string> boxes;
+        for (const HeadlessErrorBox& box : headless_error_boxes()) {
+            EXPECT_EQ(box.caption, "Error");
+            boxes.push_back(box.text_utf8);
+        }
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(headless_frames_presented(), 0u);
+        EXPECT_EQ(count("quit 0"), 1);
+        if (c.free_slot >= 0) {
+            EXPECT_EQ(surface_slot_dc(c.free_slot), nullptr);
+            EXPECT_EQ(surface_slot_pixels(c.free_slot), nullptr);
+        }
+        app_teardown();
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks_before);
+        EXPECT_EQ(headless_live_bitmaps(), 0);
     }
 }
 

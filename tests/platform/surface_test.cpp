@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "host/emulated/emulated.h"
 #include "host/headless/headless.h"
 #include "text/msgwin.h"
 #include "text/text.h"
@@ -201,10 +202,17 @@ TEST_F(SurfaceTest, OffscreenSlotsRunOutAfterSix)
 
 TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
 {
-    headless_fail_memory_dc(1);
-    EXPECT_EQ(surface_create_offscreen(), -2);
-    headless_fail_bitmap(1);
-    EXPECT_EQ(surface_create_offscreen(), -2);
+    // Slots 2 and 3 are the text layers; a failed slot 4 keeps no DC, bitmap or pixels.
+    const size_t dcs = emu_state().dcs.size();
+    for (const auto fail :
+         {+[] { headless_fail_memory_dc(1); }, +[] { headless_fail_bitmap(1); }}) {
+        fail();
+        EXPECT_EQ(surface_create_offscreen(), -2);
+        EXPECT_EQ(surface_slot_dc(4), nullptr);
+        EXPECT_EQ(surface_slot_pixels(4), nullptr);
+        EXPECT_EQ(emu_state().dcs.size(), dcs);
+        EXPECT_EQ(headless_live_bitmaps(), 4);
+    }
     EXPECT_EQ(surface_create_offscreen(), 4);
     EXPECT_TRUE(headless_error_boxes().empty());
 }

@@ -4,17 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
-#include "host/headless/headless.h"
 #include "platform/pixel.h"
 #include "platform/random.h"
-#include "platform/surface.h"
-#include "text/text.h"
+#include "tests/support/text_layers.h"
 
 namespace {
 
@@ -59,66 +57,73 @@ constexpr auto masked_copy = [](uint32_t frame, uint32_t colour, uint32_t mask) 
     return (frame & ~mask) | colour;
 };
 
-class MsgwinTest : public ::testing::Test {
+class MsgwinTest : public TextLayersTest {
 protected:
+    MsgwinTest()
+    {
+        client_width = W;
+        client_height = H + 1;
+    }
+
     void SetUp() override
     {
-        HeadlessConfig config;
-        config.client_width = W;
-        config.client_height = H + 1;
-        headless_reset(config);
-        ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
+        TextLayersTest::SetUp();
         ASSERT_EQ(surface_width(), W);
         ASSERT_EQ(surface_height(), H);
         // The demo's window 0 lies below this small surface; hidden, it draws nothing anyway.
         msgwin_set_effect(0, MSGWIN_HIDDEN);
-        colour = surface_slot_pixels(text_colour_layer());
-        mask = surface_slot_pixels(text_mask_layer());
+        colour = layer(text_colour_layer());
+        mask = layer(text_mask_layer());
         frame = surface_current_pixels();
     }
 
-    void TearDown() override
-    {
-        app_teardown();
-    }
-
-    void scramble()
+    // All three planes scrambled; the frame's words as they now are.
+    std::vector<uint32_t> scramble()
     {
         scramble_plane(colour, LAYER_WORDS, 0x1111);
         scramble_plane(mask, LAYER_WORDS, 0x2222);
         scramble_plane(frame, FRAME_WORDS, 0x3333);
+        return words(frame, FRAME_WORDS);
     }
 
-    void restore_frame(const std::vector<uint32_t>& saved)
+    // One composite pass over the frame put back to saved.
+    void composite_over(const std::vector<uint32_t>& saved)
     {
         for (int32_t k = 0; k < FRAME_WORDS; ++k)
             put(frame, k, saved[k]);
+        msgwin_composite();
     }
 
-    // expected with rule(frame, A, M) applied to words [first_word, end_word) of rows
-    // [first_row, end_row), A and M read at the same word.
+    static std::vector<char> table_bytes()
+    {
+        const char* table = reinterpret_cast<const char*>(text_windows());
+        return {table, table + MSGWIN_COUNT * sizeof(MessageWindow)};
+    }
+
+    static std::pair<int32_t, int32_t> position(int32_t window)
+    {
+        return {text_windows()[window].x, text_windows()[window].y};
+    }
+
+    // rule(frame, A, M) applied to words [first_word, end_word) of one row, A and M read at the
+    // same word. A window shifted right takes its words shift places on: its last shift words
+    // fall off, its leftmost shift keep the frame.
+    template <typename Rule>
+    void apply_row(std::vector<uint32_t>& expected, int32_t row, int32_t first_word,
+                   int32_t end_word, Rule rule, int32_t shift = 0) const
+    {
+        for (int32_t k = at(row, first_word); k + shift < at(row, end_word); ++k)
+            expected[k + shift] = rule(expected[k + shift], get(colour, k), get(mask, k));
+    }
+
+    // The same over rows [first_row, end_row), unshifted.
     template <typename Rule>
     std::vector<uint32_t> apply(std::vector<uint32_t> expected, int32_t first_row, int32_t end_row,
                                 int32_t first_word, int32_t end_word, Rule rule) const
     {
-        for (int32_t r = first_row; r < end_row; ++r) {
-            for (int32_t j = first_word; j < end_word; ++j) {
-                const int32_t k = at(r, j);
-                expected[k] = rule(expected[k], get(colour, k), get(mask, k));
-            }
-        }
+        for (int32_t r = first_row; r < end_row; ++r)
+            apply_row(expected, r, first_word, end_word, rule);
         return expected;
-    }
-
-    // One surface row of a shifted window: window word j goes to word j + shift, by masked copy;
-    // the leftmost shift words keep the frame.
-    void shift_row(std::vector<uint32_t>& expected, int32_t row, int32_t first_word, int32_t n,
-                   int32_t shift) const
-    {
-        for (int32_t j = 0; j + shift < n; ++j) {
-            const int32_t k = at(row, first_word + j);
-            expected[k + shift] = masked_copy(expected[k + shift], get(colour, k), get(mask, k));
-        }
     }
 
     // Every word of the plane (the frame with its guard row), reporting the first few that differ.
@@ -141,16 +146,14 @@ protected:
 
 TEST_F(MsgwinTest, WhiteOrsTheMaskAndPlainCopiesThroughIt)
 {
-    scramble();
+    const std::vector<uint32_t> before = scramble();
     // Words 2-5 of rows 2-4.
     const int32_t window = msgwin_create(4, 2, 8, 3, MSGWIN_FX_WHITE);
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
     msgwin_composite();
     expect_words(frame, apply(before, 2, 5, 2, 6, or_mask));
 
-    restore_frame(before);
     msgwin_set_effect(window, MSGWIN_FX_PLAIN);
-    msgwin_composite();
+    composite_over(before);
     expect_words(frame, apply(before, 2, 5, 2, 6, masked_copy));
 
     // One word by hand: the mask's left pixel clears the frame's, the colour fills it.
@@ -163,11 +166,10 @@ TEST_F(MsgwinTest, WhiteOrsTheMaskAndPlainCopiesThroughIt)
 
 TEST_F(MsgwinTest, HigherIndexDrawsOverLowerAndUnshownWindowsDrawNothing)
 {
-    scramble();
+    const std::vector<uint32_t> before = scramble();
     const int32_t lower = msgwin_create(0, 0, 8, 2, MSGWIN_FX_WHITE); // words 0-3
     const int32_t upper = msgwin_create(4, 0, 8, 2, MSGWIN_FX_PLAIN); // words 2-5
     ASSERT_EQ(upper, lower + 1);
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
     msgwin_composite();
     auto expected = apply(before, 0, 2, 0, 4, or_mask);
     expect_words(frame, apply(expected, 0, 2, 2, 6, masked_copy));
@@ -183,9 +185,8 @@ TEST_F(MsgwinTest, HigherIndexDrawsOverLowerAndUnshownWindowsDrawNothing)
     msgwin_set_effect(rehidden, MSGWIN_FX_FADE_IN);
     EXPECT_EQ(text_windows()[lower].flags & MSGWIN_HIDDEN, 0);
     EXPECT_EQ(text_windows()[rehidden].flags, MSGWIN_HIDDEN | MSGWIN_FX_FADE_IN);
-    restore_frame(before);
     const std::vector<uint32_t> colour_before = words(colour, LAYER_WORDS);
-    msgwin_composite();
+    composite_over(before);
     expect_words(frame, before);
     expect_words(colour, colour_before);
 
@@ -199,10 +200,8 @@ TEST_F(MsgwinTest, HigherIndexDrawsOverLowerAndUnshownWindowsDrawNothing)
 TEST_F(MsgwinTest, FadeInGrowsTheTintToFullAndShowsWhiteAtThirty)
 {
     const int32_t window = msgwin_create(0, 0, 4, 1, MSGWIN_FX_FADE_IN); // words 0-1 of row 0
-    for (int32_t k = 0; k < LAYER_WORDS; ++k) {
-        put(colour, k, 0x7FFF7FFF);
-        put(mask, k, 0x7FFF7FFF);
-    }
+    std::fill_n(colour, 2 * LAYER_WORDS, TEST_WHITE);
+    std::fill_n(mask, 2 * LAYER_WORDS, TEST_WHITE);
     msgwin_set_tint(window, 0);
     for (uint32_t pass = 1; pass <= 40; ++pass) {
         std::memset(frame, 0, FRAME_WORDS * sizeof(uint32_t));
@@ -258,18 +257,16 @@ TEST_F(MsgwinTest, AdditiveSaturatesKeepsCarriesAndDropsEveryLowestBit)
 
 TEST_F(MsgwinTest, BlindsDrawRowsUpToTheCounterWhichGrowsEveryFourthPass)
 {
-    scramble();
+    const std::vector<uint32_t> before = scramble();
     const int32_t window = msgwin_create(8, 4, 8, 16, MSGWIN_FX_BLINDS); // words 4-7, rows 4-19
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
     int32_t counter = 0;
     for (int32_t i = 0; i < 72; ++i) {
-        restore_frame(before);
         const uint32_t pass = msgwin_pass_count() + 1;
-        msgwin_composite();
+        composite_over(before);
         std::vector<uint32_t> expected = before;
         for (int32_t r = 0; r < 16; ++r) {
             if ((r & 7) <= counter)
-                expected = apply(expected, 4 + r, 5 + r, 4, 8, masked_copy);
+                apply_row(expected, 4 + r, 4, 8, masked_copy);
         }
         if (counter == 3) {
             // Rows 0-3 and 8-11 of the window drawn, 4-7 and 12-15 not.
@@ -286,7 +283,7 @@ TEST_F(MsgwinTest, BlindsDrawRowsUpToTheCounterWhichGrowsEveryFourthPass)
 
 TEST_F(MsgwinTest, SwayShiftsRowsByTheWaveOfThePass)
 {
-    scramble();
+    const std::vector<uint32_t> before = scramble();
     // Effect code 8, drawing nothing, for the first three passes.
     const int32_t window = msgwin_create(8, 2, 16, 10, 8); // words 4-11, rows 2-11
     while (msgwin_pass_count() < 3)
@@ -296,15 +293,13 @@ TEST_F(MsgwinTest, SwayShiftsRowsByTheWaveOfThePass)
     const int32_t wave[8] = {0, 1, 2, 2, 3, 2, 2, 1};
     // At pass 4 the wave stands one row up: rows 0, 3 and 7 shift by 1, 3 and 0 words.
     constexpr int32_t AT_PASS_4[8] = {1, 2, 2, 3, 2, 2, 1, 0};
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
     for (int32_t i = 0; i < 9; ++i) {
-        restore_frame(before);
-        msgwin_composite();
+        composite_over(before);
         const uint32_t pass = msgwin_pass_count();
         std::vector<uint32_t> expected = before;
         for (int32_t r = 0; r < 10; ++r) {
             const int32_t shift = pass == 4 ? AT_PASS_4[r & 7] : wave[((pass >> 2) + r) & 7];
-            shift_row(expected, 2 + r, 4, 8, shift);
+            apply_row(expected, 2 + r, 4, 12, masked_copy, shift);
         }
         SCOPED_TRACE(pass);
         expect_words(frame, expected);
@@ -313,13 +308,12 @@ TEST_F(MsgwinTest, SwayShiftsRowsByTheWaveOfThePass)
 
 TEST_F(MsgwinTest, ShakeTakesOneDrawPerShakingWindowBeforeItsRows)
 {
-    scramble();
+    const std::vector<uint32_t> before = scramble();
     const int32_t tall = msgwin_create(0, 0, 16, 18, MSGWIN_FX_SHAKE);    // words 0-7, rows 0-17
     const int32_t short_ = msgwin_create(32, 20, 16, 2, MSGWIN_FX_SHAKE); // words 16-23
     msgwin_create(0, 24, 16, 0, MSGWIN_FX_SHAKE);                         // no rows, still draws
     msgwin_create(48, 0, 8, 4, MSGWIN_HIDDEN | MSGWIN_FX_SHAKE);          // hidden, no draw
     ASSERT_EQ(short_, tall + 1);
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
 
     constexpr uint32_t SEED = 0x2A2A;
     uint32_t state = SEED;
@@ -338,9 +332,9 @@ TEST_F(MsgwinTest, ShakeTakesOneDrawPerShakingWindowBeforeItsRows)
     // words, and again 2, 3 from row 16 on.
     std::vector<uint32_t> expected = before;
     for (int32_t r = 0; r < 18; ++r)
-        shift_row(expected, r, 0, 8, shift(first, r));
+        apply_row(expected, r, 0, 8, masked_copy, shift(first, r));
     for (int32_t r = 0; r < 2; ++r)
-        shift_row(expected, 20 + r, 16, 8, shift(second, r));
+        apply_row(expected, 20 + r, 16, 24, masked_copy, shift(second, r));
 
     random_reset(SEED);
     msgwin_composite();
@@ -350,7 +344,7 @@ TEST_F(MsgwinTest, ShakeTakesOneDrawPerShakingWindowBeforeItsRows)
 
 TEST_F(MsgwinTest, DissolveBlursEveryFourthPassAndOrsTheColourLayerIn)
 {
-    scramble();
+    const std::vector<uint32_t> before = scramble();
     const int32_t window = msgwin_create(4, 2, 8, 4, 8); // words 2-5, rows 2-5
     // A single row has nothing to draw.
     msgwin_create(0, 20, 16, 1, MSGWIN_FX_DISSOLVE);
@@ -362,13 +356,11 @@ TEST_F(MsgwinTest, DissolveBlursEveryFourthPassAndOrsTheColourLayerIn)
         msgwin_composite();
     msgwin_set_effect(window, MSGWIN_FX_DISSOLVE);
 
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
     std::vector<uint32_t> layer = words(colour, LAYER_WORDS);
     auto half = [](uint32_t v) { return (v >> 1) & 0x3DEF3DEFu; };
     for (int32_t i = 0; i < 8; ++i) {
-        restore_frame(before);
         const uint32_t pass = msgwin_pass_count() + 1;
-        msgwin_composite();
+        composite_over(before);
         // Rows top to bottom, words left to right: the word above is already blurred, the one to
         // the right not yet. The top row and the last word stay out.
         std::vector<uint32_t> expected = before;
@@ -402,10 +394,9 @@ TEST_F(MsgwinTest, CreateRoundsToEvenAndTheTableHoldsEight)
     EXPECT_EQ(std::pair(text_windows()[2].x, text_windows()[2].width), std::pair(-4, 6));
     for (int32_t expected = 3; expected < MSGWIN_COUNT; ++expected)
         EXPECT_EQ(msgwin_create(0, 0, 2, 2, 0), expected);
-    std::vector<char> table(MSGWIN_COUNT * sizeof(MessageWindow));
-    std::memcpy(table.data(), text_windows(), table.size());
+    const std::vector<char> table = table_bytes();
     EXPECT_EQ(msgwin_create(0, 0, 2, 2, 0), -1);
-    EXPECT_EQ(std::memcmp(table.data(), text_windows(), table.size()), 0);
+    EXPECT_EQ(table_bytes(), table);
 }
 
 TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
@@ -427,8 +418,7 @@ TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
     EXPECT_EQ(record.counter, 0);
 
     scramble();
-    std::vector<char> table(MSGWIN_COUNT * sizeof(MessageWindow));
-    std::memcpy(table.data(), text_windows(), table.size());
+    const std::vector<char> table = table_bytes();
     const std::vector<uint32_t> colour_before = words(colour, LAYER_WORDS);
     const std::vector<uint32_t> mask_before = words(mask, LAYER_WORDS);
     for (const int32_t bad : {-1, MSGWIN_COUNT}) {
@@ -440,7 +430,7 @@ TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
         EXPECT_EQ(msgwin_set_position(bad, 2, 2), -1);
         EXPECT_EQ(msgwin_clear_area(bad), -1);
     }
-    EXPECT_EQ(std::memcmp(table.data(), text_windows(), table.size()), 0);
+    EXPECT_EQ(table_bytes(), table);
     expect_words(colour, colour_before);
     expect_words(mask, mask_before);
 }
@@ -464,51 +454,42 @@ TEST_F(MsgwinTest, SetTextKeepsAtMost255BytesAndWholeCharacters)
 TEST_F(MsgwinTest, MoveAndSetPositionClampToTheSurface)
 {
     const int32_t window = msgwin_create(16, 8, 20, 10, MSGWIN_FX_PLAIN);
-    const MessageWindow& record = text_windows()[window];
-    scramble();
-    const std::vector<uint32_t> colour_before = words(colour, LAYER_WORDS);
-    const std::vector<uint32_t> mask_before = words(mask, LAYER_WORDS);
-    // Moving clears the old area (words 8-17 of rows 8-17) in both layers and nothing else.
-    msgwin_move(window, -10, -10);
-    EXPECT_EQ(std::pair(record.x, record.y), std::pair(0, 0));
-    auto clear = [](uint32_t, uint32_t, uint32_t) { return 0u; };
-    expect_words(colour, apply(colour_before, 8, 18, 8, 18, clear));
-    expect_words(mask, apply(mask_before, 8, 18, 8, 18, clear));
-    msgwin_move(window, W, H);
-    EXPECT_EQ(std::pair(record.x, record.y), std::pair(W - 20, H - 10));
-
-    // Setting the position clamps alike and leaves the layers alone.
-    scramble();
-    const std::vector<uint32_t> layer = words(colour, LAYER_WORDS);
-    msgwin_set_position(window, -10, -10);
-    EXPECT_EQ(std::pair(record.x, record.y), std::pair(0, 0));
-    msgwin_set_position(window, W, H);
-    EXPECT_EQ(std::pair(record.x, record.y), std::pair(W - 20, H - 10));
-    expect_words(colour, layer);
+    // Moving clears the old area (words 8-17 of rows 8-17) in both layers and nothing else;
+    // setting the position clamps alike and leaves the layers alone.
+    const auto clear = [](uint32_t, uint32_t, uint32_t) { return 0u; };
+    for (const bool moving : {true, false}) {
+        scramble();
+        const std::vector<uint32_t> colour_before = words(colour, LAYER_WORDS);
+        const std::vector<uint32_t> mask_before = words(mask, LAYER_WORDS);
+        const auto to = moving ? msgwin_move : msgwin_set_position;
+        to(window, -10, -10);
+        EXPECT_EQ(position(window), std::pair(0, 0));
+        expect_words(colour, moving ? apply(colour_before, 8, 18, 8, 18, clear) : colour_before);
+        expect_words(mask, moving ? apply(mask_before, 8, 18, 8, 18, clear) : mask_before);
+        to(window, W, H);
+        EXPECT_EQ(position(window), std::pair(W - 20, H - 10));
+    }
 
     // An odd x is stored as it is; the composite starts at its pixel pair, word 2.
     msgwin_move(window, 5, 1);
-    EXPECT_EQ(std::pair(record.x, record.y), std::pair(5, 1));
-    scramble();
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
+    EXPECT_EQ(position(window), std::pair(5, 1));
+    const std::vector<uint32_t> before = scramble();
     msgwin_composite();
     expect_words(frame, apply(before, 1, 11, 2, 12, masked_copy));
 }
 
 TEST_F(MsgwinTest, WindowsLeavingTheSurfaceCompositeOnlyTheirPartOnIt)
 {
-    scramble();
+    std::vector<uint32_t> before = scramble();
     // From row -2 and word -2: rows 0-3, words 0-3 show.
     const int32_t above = msgwin_create(-4, -2, 12, 6, MSGWIN_FX_PLAIN);
-    std::vector<uint32_t> before = words(frame, FRAME_WORDS);
     msgwin_composite();
     expect_words(frame, apply(before, 0, 4, 0, 4, masked_copy));
 
     // Past the right and bottom edges: no word wraps into the next row or the guard row.
     msgwin_set_effect(above, MSGWIN_HIDDEN);
     const int32_t below = msgwin_create(W - 4, H - 2, 12, 6, MSGWIN_FX_WHITE);
-    restore_frame(before);
-    msgwin_composite();
+    composite_over(before);
     expect_words(frame, apply(before, H - 2, H, P - 2, P, or_mask));
 
     // Larger than the surface: clamping to 0 first and then to the far edge leaves it up and
@@ -516,22 +497,46 @@ TEST_F(MsgwinTest, WindowsLeavingTheSurfaceCompositeOnlyTheirPartOnIt)
     const int32_t window = msgwin_create(0, 0, W + 8, H + 4, MSGWIN_FX_PLAIN);
     msgwin_set_effect(below, MSGWIN_HIDDEN);
     msgwin_move(window, 3, 3);
-    EXPECT_EQ(std::pair(text_windows()[window].x, text_windows()[window].y), std::pair(-8, -4));
-    scramble();
-    before = words(frame, FRAME_WORDS);
+    EXPECT_EQ(position(window), std::pair(-8, -4));
+    before = scramble();
     msgwin_composite();
     expect_words(frame, apply(before, 0, H, 0, P, masked_copy));
 
     for (int32_t effect = MSGWIN_FX_WHITE; effect <= MSGWIN_FX_FADE_IN; ++effect) {
         msgwin_set_effect(window, effect);
         for (int32_t pass = 0; pass < 4; ++pass) {
-            restore_frame(before);
-            msgwin_composite();
+            composite_over(before);
             for (int32_t j = 0; j < P; ++j)
                 ASSERT_EQ(get(frame, at(H, j)), before[at(H, j)])
                     << "effect " << effect << " wrote the guard row";
         }
     }
+}
+
+// Rectangles anywhere 32 bits reach: no far edge is summed past that range.
+TEST_F(MsgwinTest, RectanglesAnywhereInThe32BitRangeClampAndCompositeSafely)
+{
+    // From 2^31 - 8 rows above the surface and 2^31 - 1 high: its last rows, 0 to 6, show.
+    const std::vector<uint32_t> before = scramble();
+    const int32_t tall = msgwin_create(0, INT32_MIN + 8, W, INT32_MAX, MSGWIN_FX_PLAIN);
+    msgwin_composite();
+    expect_words(frame, apply(before, 0, 7, 0, P, masked_copy));
+
+    // From 2^31 pixels left of the surface, 2^31 pixels narrower than nothing: no effect draws
+    // a word.
+    msgwin_set_effect(tall, MSGWIN_HIDDEN);
+    const int32_t left = msgwin_create(INT32_MIN, 0, INT32_MIN, H, MSGWIN_FX_WHITE);
+    for (int32_t effect = MSGWIN_FX_WHITE; effect <= MSGWIN_FX_FADE_IN; ++effect) {
+        msgwin_set_effect(left, effect);
+        composite_over(before);
+        expect_words(frame, before);
+    }
+
+    // As wide and as high as 32 bits go: clamped to end at the far edges.
+    msgwin_set_effect(left, MSGWIN_HIDDEN);
+    const int32_t huge = msgwin_create(0, 0, INT32_MAX, INT32_MAX, MSGWIN_HIDDEN);
+    msgwin_set_position(huge, 10, 10);
+    EXPECT_EQ(position(huge), std::pair(W - (INT32_MAX - 1), H - INT32_MAX));
 }
 
 // The layers' clearing is clipped the same way, so that moving such a window is safe too.
@@ -545,7 +550,7 @@ TEST_F(MsgwinTest, ClearRectClearsOnlyWhatLiesOnTheSurface)
     for (const Case& c :
          {Case{-4, -2, 12, 6, 0, 4, 0, 4}, Case{W - 4, H - 2, 12, 6, H - 2, H, P - 2, P},
           Case{-3, 5, 8, 1, 5, 6, 0, 2}, Case{3, 7, 5, 2, 7, 9, 1, 3}, Case{0, 0, 1, 4, 0, 0, 0, 0},
-          Case{0, 0, 8, 0, 0, 0, 0, 0}}) {
+          Case{0, 0, 8, 0, 0, 0, 0, 0}, Case{0, 5, W, INT32_MAX, 5, H, 0, P}}) {
         scramble();
         std::vector<uint32_t> expected = words(colour, LAYER_WORDS);
         std::vector<uint32_t> expected_mask = words(mask, LAYER_WORDS);

@@ -71,6 +71,35 @@ TEST_F(TextTest, LinesAreDrawnAtTheirWindowAndCentred)
     EXPECT_EQ(text_draw_line_centred(MSGWIN_COUNT, 0, "A", white), -1);
 }
 
+// A window, and so a line, may lie anywhere 32 bits reach: no position is summed past that range,
+// and of a line only what lies on the layers is drawn.
+TEST_F(TextTest, LinesAnywhereInThe32BitRangeDrawOnlyWhatLiesOnTheLayers)
+{
+    MessageWindow& window = text_windows()[0];
+    const TextColour white[] = {TEXT_WHITE, TEXT_WHITE};
+    struct Case {
+        int32_t x, y, dx, dy;
+    };
+    // Running past the right end, starting past either end, a baseline past the bottom end.
+    for (const Case& c :
+         {Case{INT32_MAX - 5, 0, 0, 0}, Case{INT32_MIN, 0, -1, 0},
+          Case{0, INT32_MAX - 10, 0, TEXT_LINE_HEIGHT}, Case{0, INT32_MAX - 10, 0, 0}}) {
+        window.x = c.x;
+        window.y = c.y;
+        EXPECT_EQ(text_draw_line(0, c.dx, c.dy, "AB", white), 0);
+        EXPECT_EQ(text_draw_line(0, c.dx, c.dy, "AB", nullptr), 0);
+        expect_layers({});
+    }
+
+    // The narrowest window centres too: "AB" measures 25, so it starts floor((-2^31 - 25) / 2)
+    // from the window's x.
+    window.x = 100 + 1073741837;
+    window.y = 40;
+    window.width = INT32_MIN;
+    EXPECT_EQ(text_draw_line_centred(0, 0, "AB", white), 0);
+    expect_layers(test_line(100, 40, {{N, TEST_WHITE}, {N, TEST_WHITE}}));
+}
+
 TEST_F(TextTest, ClearRectZeroesWholePairsAndClips)
 {
     const int32_t w = surface_width();

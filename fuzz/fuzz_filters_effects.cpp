@@ -1,0 +1,184 @@
+// The frame filters and the effect player over the real frame buffers. Each input fills both
+// frame buffers (guard rows included) with its own pixels, puts nothing, the floor's 128 x 128
+// image or an image of another size in texture slot 0, runs any filter codes through both hooks,
+// then plays instances with any first step, duration, position, angles, scale and colour (of the
+// burst script and of scripts of any steps the input adds) for a few frames, drawn by the
+// ordering table between the header save and restore as the frame sequence does.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_program.h"
+#include "platform/filter.h"
+#include "platform/filter_floor.h"
+#include "platform/random.h"
+#include "platform/surface.h"
+#include "platform/texture.h"
+#include "raster/ordering_table.h"
+#include "scene/effect.h"
+#include "scene/model.h"
+#include "scene/scene.h"
+#include "scene/scene_buffer.h"
+
+namespace {
+
+constexpr int32_t FUZZ_MAX_FILTER_ROUNDS = 4;
+constexpr int32_t FUZZ_MAX_SCRIPTS = 3;
+constexpr int32_t FUZZ_MAX_STEPS = 4;
+// Past the 32 instance slots, so that a full table is reached too.
+constexpr int32_t FUZZ_MAX_INSTANCES = EFFECT_INSTANCES + 4;
+constexpr int32_t FUZZ_MAX_FRAMES = 4;
+
+enum FuzzFloorImage { FUZZ_NO_IMAGE, FUZZ_FLOOR_IMAGE, FUZZ_OTHER_IMAGE, FUZZ_FLOOR_IMAGES };
+
+// Pixels are copied from a block of xorshift32 values seeded by the input: a frame's worth of
+// pixels a value at a time would cost more than everything else an input does.
+constexpr size_t FUZZ_PATTERN_PIXELS = 4093; // prime, so rows do not repeat the same pixels
+
+using FuzzPattern = std::array<Pixel, FUZZ_PATTERN_PIXELS>;
+
+FuzzPattern fuzz_pattern(FuzzInput& in)
+{
+    FuzzPattern pattern;
+    uint32_t state = fuzz_word(in) | 1;
+    for (Pixel& pixel : pattern) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        pixel = static_cast<Pixel>(state);
+    }
+    return pattern;
+}
+
+void fuzz_fill(Pixel* pixels, size_t count, const FuzzPattern& pattern)
+{
+    for (size_t at = 0; at < count; at += pattern.size())
+        std::memcpy(pixels + at, pattern.data(),
+                    sizeof(Pixel) * std::min(pattern.size(), count - at));
+}
+
+// Both frame buffers with their guard rows, drawing into buffer 0, no filter selected, the
+// generator at its start.
+void fuzz_frames(FuzzInput& in)
+{
+    const FuzzPattern pattern = fuzz_pattern(in);
+    const size_t pixels = static_cast<size_t>(surface_width()) * (surface_height() + 1);
+    for (int32_t slot = 0; slot < SURFACE_FRAME_BUFFERS; ++slot)
+        fuzz_fill(surface_slot_pixels(slot), pixels, pattern);
+    filter_reset();
+    surface_set_flip(0);
+    if (surface_current_index() != 0)
+        surface_toggle_current();
+    random_reset();
+}
+
+void fuzz_floor_image(FuzzInput& in)
+{
+    tex_free_all();
+    int32_t log2_width = FLOOR_TEXTURE_LOG2;
+    int32_t log2_height = FLOOR_TEXTURE_LOG2;
+    switch (fuzz_byte(in) % FUZZ_FLOOR_IMAGES) {
+    case FUZZ_NO_IMAGE:
+        return;
+    case FUZZ_OTHER_IMAGE:
+        log2_width = fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1);
+        log2_height = fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1);
+        break;
+    default:
+        break;
+    }
+    const int32_t slot = tex_create(log2_width, log2_height);
+    fuzz_fill(tex_pixels(slot), size_t{1} << (log2_width + log2_height), fuzz_pattern(in));
+}
+
+void fuzz_filters(FuzzInput& in)
+{
+    for (int32_t round = fuzz_byte(in) % FUZZ_MAX_FILTER_ROUNDS; round >= 0; --round) {
+        filter_select(fuzz_number(in, -1, FILTER_CODES));
+        filter_run_pre();
+        filter_run_post();
+    }
+}
+
+Vec3 fuzz_vec3(FuzzInput& in, int32_t low, int32_t high)
+{
+    const int32_t x = fuzz_number(in, low, high);
+    const int32_t y = fuzz_number(in, low, high);
+    return {x, y, fuzz_number(in, low, high), 0};
+}
+
+// The stores as start-up makes them, then the input's own scripts after the burst.
+void fuzz_scripts(FuzzInput& in)
+{
+    model_free_stores();
+    effect_free_stores();
+    random_reset();
+    if (effect_init_stores() < 0 || model_build_all() < 0)
+        std::abort();
+    for (int32_t script = fuzz_byte(in) % (FUZZ_MAX_SCRIPTS + 1); script > 0; --script) {
+        effect_begin_script();
+        for (int32_t step = fuzz_byte(in) % FUZZ_MAX_STEPS; step >= 0; --step) {
+            const int32_t model = fuzz_number(in, -1, MODEL_STARBURST + 1);
+            const int32_t position = fuzz_number(in, -1, EFFECT_POSITION_INSTANCE + 1);
+            const int32_t rotation = fuzz_number(in, -1, EFFECT_ROTATION_ROLL + 1);
+            const int32_t scale = fuzz_number(in, -1, EFFECT_SCALE_SQUARE + 1);
+            const int32_t colour = fuzz_number(in, -1, EFFECT_COLOUR_FADE_OUT + 1);
+            const int32_t start_frame = fuzz_number(in, -2, FUZZ_MAX_FRAMES);
+            effect_add_step(model, position, rotation, scale, colour, start_frame,
+                            static_cast<int32_t>(fuzz_word(in)),
+                            fuzz_number(in, 0, EFFECT_KIND_MODEL + 1));
+        }
+        effect_end_script();
+    }
+}
+
+void fuzz_instances(FuzzInput& in)
+{
+    for (int32_t n = fuzz_byte(in) % (FUZZ_MAX_INSTANCES + 1); n > 0; --n) {
+        const int32_t first_step = fuzz_number(in, -1, FUZZ_MAX_SCRIPTS * FUZZ_MAX_STEPS + 1);
+        const int32_t duration = fuzz_number(in, -1, 2 * FUZZ_MAX_FRAMES);
+        const Vec3 position = fuzz_vec3(in, -1000, 1000);
+        const Vec3 angles = fuzz_vec3(in, 0, ANGLE_MASK);
+        const Vec3 scale = fuzz_vec3(in, 0, 2 * FIXED_ONE);
+        const Vec3 colour = fuzz_vec3(in, 0, MODEL_CHANNEL_MAX);
+        effect_start(first_step, duration, position, angles, scale,
+                     {colour.x, colour.y, colour.z, 0});
+    }
+}
+
+// The frame sequence's 3D steps and the filter hooks around them.
+void fuzz_play(FuzzInput& in)
+{
+    scene_view_angles() = fuzz_vec3(in, 0, ANGLE_MASK);
+    for (int32_t frame = fuzz_byte(in) % FUZZ_MAX_FRAMES; frame >= 0; --frame) {
+        filter_run_pre();
+        scene_transform_objects();
+        scene_save_header();
+        effect_update();
+        ot_draw_scene();
+        scene_restore_header();
+        filter_run_post();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz_start_program();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzInput in{data, size};
+    fuzz_frames(in);
+    fuzz_floor_image(in);
+    fuzz_filters(in);
+    fuzz_scripts(in);
+    fuzz_instances(in);
+    fuzz_play(in);
+    return 0;
+}
