@@ -7,11 +7,6 @@
 
 namespace {
 
-// "画面バッファの作成に失敗しました。" in code page 932.
-constexpr char SURFACE_FAILURE_TEXT[] = "\x89\xe6\x96\xca\x83\x6f\x83\x62\x83\x74\x83\x40\x82\xcc"
-                                        "\x8d\xec\x90\xac\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc"
-                                        "\x82\xb5\x82\xbd\x81\x42";
-
 struct Surface {
     SurfaceSlot* slots;
     HostWindow* window;

@@ -35,6 +35,12 @@ int32_t surface_set_depth(int32_t depth);
 int32_t surface_create_frame_buffers();
 // An off-screen slot of W x H: its index 2..7, -1 when none is free, -2 when creation failed.
 int32_t surface_create_offscreen();
+
+// The box a frame buffer or a layer that cannot be made shows: "画面バッファの作成に失敗しました。"
+// in code page 932.
+constexpr char SURFACE_FAILURE_TEXT[] = "\x89\xe6\x96\xca\x83\x6f\x83\x62\x83\x74\x83\x40\x82\xcc"
+                                        "\x8d\xec\x90\xac\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc"
+                                        "\x82\xb5\x82\xbd\x81\x42";
 // 0; -1 bad index; -2 no memory DC; -3 no bitmap.
 int32_t surface_create_slot(HostDc* reference, int32_t index, int32_t width, int32_t height,
                             int32_t depth);

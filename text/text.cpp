@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/host.h"
+#include "platform/error_box.h"
 #include "platform/mem.h"
 #include "platform/pixel.h"
 #include "platform/surface.h"
@@ -64,12 +65,18 @@ int32_t text_init()
         text.windows[i].id = MSGWIN_FREE;
         text.windows[i].text[0] = '\0';
     }
+    // A layer that cannot be made stops start-up like a frame buffer that cannot: with a box, so
+    // that the program never just ends without a word.
     text.colour_layer = surface_create_offscreen();
-    if (text.colour_layer < 0)
+    if (text.colour_layer < 0) {
+        app_error_box("%s", SURFACE_FAILURE_TEXT);
         return -1;
+    }
     text.mask_layer = surface_create_offscreen();
-    if (text.mask_layer < 0)
+    if (text.mask_layer < 0) {
+        app_error_box("%s", SURFACE_FAILURE_TEXT);
         return -2;
+    }
     text_clear_rect(0, 0, width, height);
     text.font = host_create_font(-TEXT_LINE_HEIGHT, TEXT_FONT_WEIGHT, TEXT_CHARSET_SHIFTJIS,
                                  TEXT_FACE_NAME);

@@ -126,13 +126,21 @@ TEST_F(SequenceTest, NoFontOrNoTextLayerStopsStartupBeforeAnyFrame)
     };
     const std::string no_font = "No Japanese Mincho font was found. Install one with: sudo "
                                 "apt-get install fonts-ipafont-mincho";
+    // A layer that cannot be made says so as a frame buffer does.
+    const std::string no_layer = "画面バッファの作成に失敗しました。";
     // Bitmaps and memory DCs 1 and 2 are the frame buffers', 3 the colour layer's, 4 the mask's.
     const Case cases[] = {
         {"font", headless_fail_font, {no_font}, -1},
-        {"colour layer DC", [] { headless_fail_memory_dc(3); }, {}, SURFACE_FRAME_BUFFERS},
-        {"colour layer bitmap", [] { headless_fail_bitmap(3); }, {}, SURFACE_FRAME_BUFFERS},
-        {"mask layer DC", [] { headless_fail_memory_dc(4); }, {}, SURFACE_FRAME_BUFFERS + 1},
-        {"mask layer bitmap", [] { headless_fail_bitmap(4); }, {}, SURFACE_FRAME_BUFFERS + 1},
+        {"colour layer DC", [] { headless_fail_memory_dc(3); }, {no_layer}, SURFACE_FRAME_BUFFERS},
+        {"colour layer bitmap", [] { headless_fail_bitmap(3); }, {no_layer}, SURFACE_FRAME_BUFFERS},
+        {"mask layer DC",
+         [] { headless_fail_memory_dc(4); },
+         {no_layer},
+         SURFACE_FRAME_BUFFERS + 1},
+        {"mask layer bitmap",
+         [] { headless_fail_bitmap(4); },
+         {no_layer},
+         SURFACE_FRAME_BUFFERS + 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

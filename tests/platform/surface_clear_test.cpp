@@ -38,29 +38,3 @@ TEST_F(SurfaceClearTest, ClearSetsEveryCountedPixelAndLeavesTheGuardRow)
 }
 
 } // namespace
-
-namespace {
-
-// A client area one row high has no counted row, only the guard row: the clear writes nothing.
-class SurfaceClearOneRowTest : public TextLayersTest {
-protected:
-    void SetUp() override
-    {
-        client_height = 1;
-        TextLayersTest::SetUp();
-    }
-};
-
-TEST_F(SurfaceClearOneRowTest, ClearLeavesTheGuardRowAlone)
-{
-    ASSERT_EQ(surface_height(), 0);
-    for (const int32_t grey : {0, 5}) {
-        surface_current_pixels()[0] = 0x1234;
-        surface_set_clear_colour(grey, grey, grey);
-        surface_begin_frame(window, SURFACE_CLEAR);
-        surface_present();
-        EXPECT_EQ(surface_current_pixels()[0], 0x1234) << "grey " << grey;
-    }
-}
-
-} // namespace
