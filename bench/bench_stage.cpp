@@ -3,9 +3,12 @@
 #include <random>
 
 #include "app/app.h"
+#include "app/input.h"
 #include "app/shell.h"
 #include "host/headless/headless.h"
+#include "platform/filter.h"
 #include "platform/filter_floor.h"
+#include "platform/random.h"
 #include "platform/surface.h"
 #include "platform/texture.h"
 
@@ -33,8 +36,13 @@ bool bench_stage_start(const AppProgram& program)
     config.keep_log = false;
     headless_reset(config);
     headless_set_tick_step(FRAME_INTERVAL_MS);
-    // What app_win_main would hand the shell; the frames below run that program's script.
+    // What app_win_main does at program start: the frames below run that program's script from
+    // a fresh input state, generator and filter selection (a previous stage's filter would
+    // otherwise go on running).
     app_shell().program = &program;
+    input_reset();
+    random_reset();
+    filter_reset();
     stage.window = app_create_main_window(headless_instance(), APP_CLASS_NAME, program.title);
     if (!stage.window || !headless_error_boxes().empty()) {
         bench_stage_stop();
