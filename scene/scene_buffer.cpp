@@ -239,33 +239,42 @@ int32_t scene_reserve_vertices(int32_t count)
     return first;
 }
 
+namespace {
+
+// Copies count entries after the used ones of one of the scene's own tables, while the header
+// still names that table (only its size is known); the first index, or -1 with nothing copied.
+template <typename Entry>
+int32_t scene_append(Entry* named, Entry* own, int32_t capacity, int32_t& used,
+                     const Entry* entries, int32_t count)
+{
+    if (named != own || !scene_room_for(used, count, capacity))
+        return -1;
+    const int32_t first = used;
+    if (count > 0)
+        std::memcpy(&own[first], entries, count * sizeof(Entry));
+    used += count;
+    return first;
+}
+
+} // namespace
+
 int32_t scene_add_colours(const ColourEntry* entries, int32_t count)
 {
     SceneHeader& header = scene_header();
-    // Only the scene's own table has a known size.
-    if (header.colour_entries != scene_buffer.tables.colours ||
-        !scene_room_for(header.colour_count, count, SCENE_COLOUR_ENTRIES))
-        return -1;
-    const int32_t first = header.colour_count;
-    if (count > 0)
-        std::memcpy(&header.colour_entries[first], entries, count * sizeof(ColourEntry));
-    header.colour_count += count;
-    table_set_count(TABLE_TYPE_COLOURS, header.colour_count);
-    scene_convert_colours();
+    const int32_t first = scene_append(header.colour_entries, scene_buffer.tables.colours,
+                                       SCENE_COLOUR_ENTRIES, header.colour_count, entries, count);
+    if (first >= 0) {
+        table_set_count(TABLE_TYPE_COLOURS, header.colour_count);
+        scene_convert_colours();
+    }
     return first;
 }
 
 int32_t scene_add_texcoords(const TexCoordEntry* entries, int32_t count)
 {
     SceneHeader& header = scene_header();
-    if (header.texcoords != scene_buffer.tables.texcoords ||
-        !scene_room_for(header.texcoord_count, count, SCENE_TEXCOORD_ENTRIES))
-        return -1;
-    const int32_t first = header.texcoord_count;
-    if (count > 0)
-        std::memcpy(&header.texcoords[first], entries, count * sizeof(TexCoordEntry));
-    header.texcoord_count += count;
-    return first;
+    return scene_append(header.texcoords, scene_buffer.tables.texcoords, SCENE_TEXCOORD_ENTRIES,
+                        header.texcoord_count, entries, count);
 }
 
 int32_t scene_add_packets(const void* packets, int32_t bytes, int32_t count)
