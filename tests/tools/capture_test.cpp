@@ -8,7 +8,9 @@
 #include <sstream>
 #include <vector>
 
+#include "host/headless/headless.h"
 #include "platform/mem.h"
+#include "tools/capture/checksum.h"
 #include "tools/capture/png_writer.h"
 
 namespace {
@@ -71,7 +73,7 @@ TEST_F(CaptureTest, ParsesEveryOption)
     std::string error;
     ASSERT_TRUE(
         parse({"--frames", "120", "--save", "1,61,100-110", "--out=shots", "--hold", "F1:2-30",
-               "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240"},
+               "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240", "--checksums"},
               &options, &error))
         << error;
     EXPECT_EQ(options.frames, 120u);
@@ -92,6 +94,7 @@ TEST_F(CaptureTest, ParsesEveryOption)
     EXPECT_EQ(options.cursors[0].frame, 7u);
     EXPECT_EQ(options.width, 320);
     EXPECT_EQ(options.height, 240);
+    EXPECT_TRUE(options.checksums);
     EXPECT_FALSE(options.help);
 
     CaptureOptions defaults;
@@ -100,6 +103,7 @@ TEST_F(CaptureTest, ParsesEveryOption)
     EXPECT_EQ(defaults.width, 512);
     EXPECT_EQ(defaults.height, 462);
     EXPECT_TRUE(defaults.save.empty());
+    EXPECT_FALSE(defaults.checksums);
 
     CaptureOptions help;
     ASSERT_TRUE(parse({"--frames", "3", "--help"}, &help, &error));
@@ -213,6 +217,38 @@ TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
             EXPECT_GT(star_pixels, 1);
         }
     }
+}
+
+TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrame)
+{
+    // The bytes of "foobar", two to a pixel, low byte first: FNV-1a 64 of "foobar" is the
+    // published test vector 0x85944171f73967e8, in one row or in three rows with padding.
+    const uint16_t row[] = {0x6F66, 0x626F, 0x7261};
+    EXPECT_EQ(capture_checksum(row, 3, 3, 1), 0x85944171f73967e8u);
+    const uint16_t column[] = {0x6F66, 0xFFFF, 0x626F, 0xFFFF, 0x7261};
+    EXPECT_EQ(capture_checksum(column, 2, 1, 3), 0x85944171f73967e8u);
+
+    CaptureOptions options;
+    options.frames = 3;
+    options.checksums = true;
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    // One line a frame; the last is the window's client area as presented (bit 15, which no PNG
+    // keeps, included), the guard row left out.
+    std::istringstream lines(out.str());
+    std::string line;
+    for (const char* number : {"00001 ", "00002 ", "00003 "}) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.substr(0, 12), std::string("frame ") + number);
+        EXPECT_EQ(line.size(), 28u) << line;
+    }
+    char last[32];
+    std::snprintf(
+        last, sizeof last, "%016llx",
+        static_cast<unsigned long long>(capture_checksum(headless_screen().data(), 512, 512, 461)));
+    EXPECT_EQ(line.substr(12), last);
 }
 
 TEST_F(CaptureTest, SizeAndDefaultSaveOfTheLastFrame)

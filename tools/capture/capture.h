@@ -51,6 +51,7 @@ struct CaptureOptions {
     std::vector<CaptureCursor> cursors;
     int32_t width = 512;
     int32_t height = 462;
+    bool checksums = false; // print each presented frame's checksum
     bool help = false;
 };
 

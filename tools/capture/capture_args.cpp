@@ -22,6 +22,12 @@ Options:
   --cursor X,Y@FRAME     from frame FRAME on, the cursor is at client point
                          (X, Y) (repeatable)
   --size WxH             the client size in pixels (default 512x462)
+  --checksums            print a line for every presented frame:
+                         frame NNNNN HHHHHHHHHHHHHHHH, the frame number in at
+                         least five digits and, in sixteen lower-case hex
+                         digits, the 64-bit FNV-1a hash of the presented
+                         pixels (each RGB555 pixel's two bytes low byte
+                         first, bit 15 included, rows top first)
   --help                 show this text
 
 Exit status: 0 when every frame ran and was written, 1 when the program quit
@@ -202,6 +208,10 @@ bool capture_parse_args(int argc, const char* const* argv, CaptureOptions* optio
         if (argument == "--help" || argument == "-h") {
             options->help = true;
             return true;
+        }
+        if (argument == "--checksums") {
+            options->checksums = true;
+            continue;
         }
         // Both "--name value" and "--name=value".
         std::string_view name = argument;
