@@ -8,8 +8,11 @@
 #include <sstream>
 #include <vector>
 
+#include "app/shell.h"
+#include "host/emulated/emulated.h"
 #include "host/headless/headless.h"
 #include "platform/mem.h"
+#include "showcase/showcase.h"
 #include "tools/capture/checksum.h"
 #include "tools/capture/png_writer.h"
 
@@ -249,6 +252,26 @@ TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrame)
         last, sizeof last, "%016llx",
         static_cast<unsigned long long>(capture_checksum(headless_screen().data(), 512, 512, 461)));
     EXPECT_EQ(line.substr(12), last);
+}
+
+TEST_F(CaptureTest, CursorAtTheHostsExtremesRunsAndConvertsBack)
+{
+    // The headless host adds its client origin (100, 60) to the cursor for the screen point and
+    // the pick takes it off again: both wrap, so the extremes overflow nothing and come back.
+    CaptureOptions options;
+    options.program = &APP_SHOWCASE;
+    options.frames = 3;
+    options.cursors = {{INT32_MAX, INT32_MIN, 1}, {INT32_MIN, INT32_MAX, 2}};
+    options.holds = {{CaptureInput::LeftButton, {1, 3}}};
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    int32_t x = app_shell().last_point_x;
+    int32_t y = app_shell().last_point_y;
+    host_screen_to_client(emu_state().window.get(), &x, &y);
+    EXPECT_EQ(x, INT32_MIN);
+    EXPECT_EQ(y, INT32_MAX);
 }
 
 TEST_F(CaptureTest, SizeAndDefaultSaveOfTheLastFrame)
