@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -169,6 +172,29 @@ TEST_F(CaptureTest, PngWidensFiveBitChannels)
     EXPECT_FALSE(
         png_write_rgb555((directory / "missing" / "x.png").string(), pixels, 4, 3, 2, &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
+
+    // A disk that fills up while the next frame goes to the same name (a file size limit of 1 KiB
+    // stands in for it; noise does not compress below that): the old file stays whole, the
+    // temporary one goes, and the message says why.
+    std::vector<uint16_t> noise(64 * 64);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint16_t>((i * 2654435761u) >> 17);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    const auto saved_signal = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = png_write_rgb555(path, noise.data(), 64, 64, 64, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, saved_signal);
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find("widen.png"), std::string::npos) << error;
+    EXPECT_EQ(read_png(path).pixels, expected);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"widen.png"});
 }
 
 TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
