@@ -116,39 +116,86 @@ TEST_F(CaptureTest, ParsesEveryOption)
     EXPECT_TRUE(help.help);
 }
 
-TEST_F(CaptureTest, RejectsBadArgumentsSayingWhichOne)
+TEST_F(CaptureTest, CommandLineTable)
 {
-    const std::vector<std::vector<const char*>> bad = {
-        {"--frames", "0"},
-        {"--frames", "12x"},
-        {"--frames", "-4"},
-        {"--save", "5-3"},
-        {"--save", "1,,2"},
-        {"--save", "0"},
-        {"--hold", "F4:1-2"},
-        {"--hold", "F1"},
-        {"--hold", "RBUTTON:3-"},
-        {"--cursor", "1,2"},
-        {"--cursor", "1@2,3"},
-        {"--size", "1x1"},
-        {"--size", "512"},
-        {"--size", "5000x10"},
-        {"--out", ""},
-        {"--bogus", "1"},
-        {"stray"},
-        {"--frames"},
-        {"--frames", "10", "--save", "11"},
+    struct Row {
+        std::vector<const char*> args;
+        const char* refusal; // null: accepted
     };
-    for (const auto& args : bad) {
-        CaptureOptions options;
-        std::string error;
-        EXPECT_FALSE(parse(args, &options, &error)) << args[0];
-        EXPECT_FALSE(error.empty()) << args[0];
+    const std::vector<Row> rows = {
+        {{"--frames=5", "--save", "5-5", "--hold", "F1:3-3", "--hold", "R:5"}, nullptr},
+        {{"--save", "2", "--frames", "2", "--cursor=-32768,32767@2"}, nullptr},
+        {{"--out=--odd", "--size", "3x2", "--program", "showcase", "--checksums"}, nullptr},
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"--bogus=1"}, "unknown option --bogus"},
+        {{"stray"}, "unexpected argument \"stray\": options start with --"},
+        {{"-f", "1"}, "unexpected argument \"-f\": options start with --"},
+        {{"--frames"}, "--frames needs a value"},
+        {{"--out", "--frames", "3"}, "--out needs a value, not the option --frames"},
+        {{"--checksums=yes"}, "--checksums takes no value"},
+        {{"--frames", "0"}, "--frames 0: wants a frame count from 1 to 100000000"},
+        {{"--frames", "12x"}, "--frames 12x: wants a frame count from 1 to 100000000"},
+        {{"--frames", "100000001"}, "--frames 100000001: wants a frame count from 1 to 100000000"},
+        {{"--frames", "9", "--save", "5-3"}, "--save 5-3: the range 5-3 ends before it starts"},
+        {{"--save", "1,,2"}, "--save 1,,2: an empty item is not a frame N or a range FIRST-LAST"},
+        {{"--save", "0"}, "--save 0: frames count from 1, not 0"},
+        {{"--frames", "10", "--save", "11"}, "--save 11: frame 11 is past --frames 10"},
+        {{"--save", "4294967296"},
+         "--save 4294967296: 4294967296 is not a frame N or a range "
+         "FIRST-LAST"},
+        {{"--frames", "9", "--hold", "F1:5-2"},
+         "--hold F1:5-2: the range 5-2 ends before it starts"},
+        {{"--hold", "F1:0-3"}, "--hold F1:0-3: frames count from 1, not 0"},
+        {{"--hold", "F1:1-2", "--frames", "1"}, "--hold F1:1-2: frame 2 is past --frames 1"},
+        {{"--hold", "RBUTTON:3-"}, "--hold RBUTTON:3-: 3- is not a frame N or a range FIRST-LAST"},
+        {{"--hold", "F4:1-2"},
+         "--hold F4:1-2: unknown key F4; the keys are F1, F2, F3, 0 to 9, R, "
+         "LBUTTON or RBUTTON"},
+        {{"--hold", "F1"}, "--hold F1: wants KEY:FIRST-LAST or KEY:FRAME"},
+        {{"--cursor", "1,2"}, "--cursor 1,2: wants X,Y@FRAME, such as 100,80@1"},
+        {{"--cursor", "1@2,3"}, "--cursor 1@2,3: wants X,Y@FRAME, such as 100,80@1"},
+        {{"--cursor", "2147483647,0@1"},
+         "--cursor 2147483647,0@1: X and Y are whole numbers from -32768 to 32767"},
+        {{"--cursor", "0,-32769@1"},
+         "--cursor 0,-32769@1: X and Y are whole numbers from -32768 "
+         "to 32767"},
+        {{"--cursor", "1,2@3", "--frames", "2"}, "--cursor 1,2@3: frame 3 is past --frames 2"},
+        {{"--cursor", "1,2@1-2"}, "--cursor 1,2@1-2: the cursor moves at one frame, not a range"},
+        {{"--size", "1x1"}, "--size 1x1: each side is a whole number from 2 to 4096"},
+        {{"--size", "5000x10"}, "--size 5000x10: each side is a whole number from 2 to 4096"},
+        {{"--size", "512"}, "--size 512: wants WxH, such as 512x462"},
+        {{"--size", "9x9x9"}, "--size 9x9x9: each side is a whole number from 2 to 4096"},
+        {{"--out", ""}, "--out : wants a directory"},
+        {{"--program", "both"}, "--program both: wants demo or showcase"},
+    };
+    for (const Row& row : rows) {
+        std::vector<const char*> args = row.args;
+        args.insert(args.begin(), "luma-capture");
+        const int argc = static_cast<int>(args.size());
+        const std::string given = ::testing::PrintToString(row.args);
+        if (!row.refusal) {
+            CaptureOptions options;
+            std::string error;
+            EXPECT_TRUE(capture_parse_args(argc, args.data(), &options, &error)) << given << error;
+            continue;
+        }
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(capture_command(argc, args.data(), out, err), CAPTURE_EXIT_USAGE) << given;
+        EXPECT_EQ(err.str(),
+                  "luma-capture: " + std::string(row.refusal) + " (see luma-capture --help)\n");
+        EXPECT_EQ(out.str(), "") << given;
     }
-    std::string error;
-    CaptureOptions options;
-    parse({"--size", "9x9x9"}, &options, &error);
-    EXPECT_NE(error.find("--size"), std::string::npos) << error;
+    // Help, wherever it comes, once what precedes it reads.
+    for (const std::vector<const char*>& args : std::vector<std::vector<const char*>>{
+             {"luma-capture", "--help"}, {"luma-capture", "--frames", "0", "-h", "--bogus"}}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(capture_command(static_cast<int>(args.size()), args.data(), out, err),
+                  CAPTURE_EXIT_OK);
+        EXPECT_EQ(out.str(), CAPTURE_USAGE);
+        EXPECT_EQ(err.str(), "");
+    }
 }
 
 TEST_F(CaptureTest, PngWidensFiveBitChannels)
