@@ -45,20 +45,13 @@ struct VirtualKey {
 };
 
 constexpr VirtualKey VIRTUAL_KEYS[] = {
-    {HOST_VK_F1, SDL_SCANCODE_F1},
-    {HOST_VK_F2, SDL_SCANCODE_F2},
-    {HOST_VK_F3, SDL_SCANCODE_F3},
-    {HOST_VK_0, SDL_SCANCODE_0},
-    {HOST_VK_0 + 1, SDL_SCANCODE_1},
-    {HOST_VK_0 + 2, SDL_SCANCODE_2},
-    {HOST_VK_0 + 3, SDL_SCANCODE_3},
-    {HOST_VK_0 + 4, SDL_SCANCODE_4},
-    {HOST_VK_0 + 5, SDL_SCANCODE_5},
-    {HOST_VK_0 + 6, SDL_SCANCODE_6},
-    {HOST_VK_0 + 7, SDL_SCANCODE_7},
-    {HOST_VK_0 + 8, SDL_SCANCODE_8},
-    {HOST_VK_9, SDL_SCANCODE_9},
-    {HOST_VK_R, SDL_SCANCODE_R},
+    {HOST_VK_F1, SDL_SCANCODE_F1},   {HOST_VK_F2, SDL_SCANCODE_F2},
+    {HOST_VK_F3, SDL_SCANCODE_F3},   {HOST_VK_0, SDL_SCANCODE_0},
+    {HOST_VK_0 + 1, SDL_SCANCODE_1}, {HOST_VK_0 + 2, SDL_SCANCODE_2},
+    {HOST_VK_0 + 3, SDL_SCANCODE_3}, {HOST_VK_0 + 4, SDL_SCANCODE_4},
+    {HOST_VK_0 + 5, SDL_SCANCODE_5}, {HOST_VK_0 + 6, SDL_SCANCODE_6},
+    {HOST_VK_0 + 7, SDL_SCANCODE_7}, {HOST_VK_0 + 8, SDL_SCANCODE_8},
+    {HOST_VK_9, SDL_SCANCODE_9},     {HOST_VK_R, SDL_SCANCODE_R},
 };
 
 struct SdlHost {
@@ -89,12 +82,23 @@ void sdl_post_mouse(uint32_t message, int32_t client_x, int32_t client_y)
     sdl_post(message, 0, client_point_lparam(client_x, client_y));
 }
 
+// The key-down message of a key the program knows, with the auto-repeat bit of a held key.
+void sdl_post_key_down(const SDL_KeyboardEvent& key)
+{
+    for (const VirtualKey& known : VIRTUAL_KEYS) {
+        if (known.scancode == key.keysym.scancode)
+            sdl_post(HOST_WM_KEYDOWN, static_cast<uintptr_t>(known.virtual_key),
+                     key.repeat ? HOST_KEY_WAS_DOWN : 0);
+    }
+}
+
 void sdl_key_down(const SDL_KeyboardEvent& key)
 {
     if (key.keysym.sym == SDLK_ESCAPE) {
         sdl_post(HOST_WM_CHAR, KEY_ESCAPE, 0);
         return;
     }
+    sdl_post_key_down(key);
     if (!(key.keysym.mod & KMOD_CTRL) || key.repeat)
         return;
     for (const Shortcut& shortcut : SHORTCUTS) {
@@ -293,6 +297,10 @@ void emu_backend_present(HostWindow*, const uint16_t* pixels, int32_t pitch, int
     SDL_RenderPresent(sdl.renderer);
 }
 
+void emu_backend_dialog_open(HostWindow*) {}
+
+void emu_backend_dialog_close() {}
+
 bool emu_backend_dialog_input(HostMessage* message)
 {
     const SDL_MessageBoxButtonData button{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDC_CLOSE,
@@ -305,8 +313,8 @@ bool emu_backend_dialog_input(HostMessage* message)
     // The button reaches the dialog as its command; Escape or closing the box is the Escape key.
     *message = {nullptr, HOST_WM_COMMAND, static_cast<uintptr_t>(IDC_CLOSE), 0, 0, 0};
     if (pressed != IDC_CLOSE) {
-        message->message = HOST_WM_CHAR;
-        message->wparam = KEY_ESCAPE;
+        message->message = HOST_WM_KEYDOWN;
+        message->wparam = HOST_VK_ESCAPE;
     }
     return true;
 }
