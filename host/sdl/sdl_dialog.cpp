@@ -55,6 +55,7 @@ struct SdlDialog {
     Rect close_box;
     Rect button;
     int32_t text_y;
+    bool open;
     Control pressed; // where the left button went down, until it comes up
     bool inside;     // the pointer is over the pressed control: it shows pushed in
 };
@@ -230,6 +231,13 @@ void centre_over(SDL_Window* owner, int32_t width, int32_t height, int* x, int* 
     *y = owner_y + (owner_height - height) / 2;
 }
 
+void focus(SDL_Window* window)
+{
+    SDL_RaiseWindow(window);
+    // Without a window manager nobody else gives a window the keyboard.
+    SDL_SetWindowInputFocus(window);
+}
+
 HostMessage key_input(int virtual_key)
 {
     return {nullptr, HOST_WM_KEYDOWN, static_cast<uintptr_t>(virtual_key), 0, 0, 0};
@@ -312,7 +320,7 @@ uint32_t event_window(const SDL_Event& event)
 
 bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
 {
-    sdl_dialog_close();
+    sdl_dialog_close(nullptr);
     box.text = text;
     box.zoom = std::max(1, zoom);
     box.has_face = open_face();
@@ -325,12 +333,22 @@ bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
     int y = 0;
     centre_over(owner, width, height, &x, &y);
     const std::string title = emu_utf8_from_cp932(text.caption);
-    box.window = SDL_CreateWindow(title.c_str(), x, y, width, height,
-                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-    if (box.window) {
-        box.renderer = SDL_CreateRenderer(box.window, -1, 0);
-        if (!box.renderer)
-            box.renderer = SDL_CreateRenderer(box.window, -1, SDL_RENDERER_SOFTWARE);
+    // One window serves every box and is hidden, not destroyed, between them: SDL 2.26 under
+    // Wayland with libdecor crashes in its next event pump after a window is destroyed while
+    // another one is still to be shown.
+    if (!box.window) {
+        box.window = SDL_CreateWindow(title.c_str(), x, y, width, height,
+                                      SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+        if (box.window) {
+            box.renderer = SDL_CreateRenderer(box.window, -1, 0);
+            if (!box.renderer)
+                box.renderer = SDL_CreateRenderer(box.window, -1, SDL_RENDERER_SOFTWARE);
+            SDL_SetWindowHitTest(box.window, hit_test, nullptr);
+        }
+    } else {
+        SDL_SetWindowTitle(box.window, title.c_str());
+        SDL_SetWindowSize(box.window, width, height);
+        SDL_SetWindowPosition(box.window, x, y);
     }
     if (box.renderer)
         box.texture =
@@ -338,12 +356,11 @@ bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
                               box.pixels.width, box.pixels.height);
     if (!box.texture) {
         std::fprintf(stderr, "SDL could not open the box: %s\n", SDL_GetError());
-        sdl_dialog_close();
         return false;
     }
     SDL_SetTextureScaleMode(box.texture, SDL_ScaleModeNearest);
-    SDL_SetWindowHitTest(box.window, hit_test, nullptr);
     SDL_ShowWindow(box.window);
+    box.open = true;
     // Modal to its owner where the window system knows the idea (X11); elsewhere the host's own
     // loop keeps the owner's input away all the same.
     if (owner && !(SDL_GetWindowFlags(owner) & SDL_WINDOW_HIDDEN))
@@ -353,32 +370,40 @@ bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
     return true;
 }
 
-void sdl_dialog_close()
+void sdl_dialog_close(SDL_Window* owner)
 {
     if (box.texture)
         SDL_DestroyTexture(box.texture);
+    box.texture = nullptr;
+    if (box.open)
+        SDL_HideWindow(box.window);
+    box.open = false;
+    box.pressed = Control::None;
+    // The keyboard goes back to the owner, where no window manager hands it back.
+    if (owner && !(SDL_GetWindowFlags(owner) & SDL_WINDOW_HIDDEN))
+        focus(owner);
+}
+
+void sdl_dialog_shutdown()
+{
+    sdl_dialog_close(nullptr);
     if (box.renderer)
         SDL_DestroyRenderer(box.renderer);
     if (box.window)
         SDL_DestroyWindow(box.window);
-    box.window = nullptr;
     box.renderer = nullptr;
-    box.texture = nullptr;
-    box.pressed = Control::None;
+    box.window = nullptr;
 }
 
 void sdl_dialog_raise()
 {
-    if (!box.window)
-        return;
-    SDL_RaiseWindow(box.window);
-    // Without a window manager nobody else gives the box the keyboard.
-    SDL_SetWindowInputFocus(box.window);
+    if (box.open)
+        focus(box.window);
 }
 
 SdlDialogEvent sdl_dialog_event(const SDL_Event& event, HostMessage* input)
 {
-    if (!box.window || event_window(event) != SDL_GetWindowID(box.window))
+    if (!box.open || event_window(event) != SDL_GetWindowID(box.window))
         return SdlDialogEvent::Other;
     switch (event.type) {
     case SDL_WINDOWEVENT:

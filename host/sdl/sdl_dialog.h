@@ -27,7 +27,10 @@ enum class SdlDialogEvent {
 // Opens the box centred over owner (or the screen when owner is null or hidden), each of its
 // pixels zoom x zoom; false, with SDL's reason or the face's on stderr, when it cannot.
 bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom);
-void sdl_dialog_close();
+// Hides the box and gives the keyboard back to owner (when there is one to give it to).
+void sdl_dialog_close(SDL_Window* owner);
+// Destroys the box's window, once no more events will be pumped (before SDL_Quit).
+void sdl_dialog_shutdown();
 // Sorts one event; for Input, *input is what the dialog manager receives: WM_KEYDOWN with Escape or
 // Return, WM_COMMAND with the button's id, or WM_CLOSE from the close box.
 SdlDialogEvent sdl_dialog_event(const SDL_Event& event, HostMessage* input);

@@ -294,7 +294,7 @@ void host_message_box(const char* caption, const char* text)
     // Every input to the box closes it: its button, Return, Escape, its close box.
     HostMessage input;
     sdl_wait_box_input(&input, false);
-    sdl_dialog_close();
+    sdl_dialog_close(sdl.window);
 }
 
 void host_change_directory(const char* path)
@@ -398,7 +398,7 @@ void emu_backend_dialog_open(HostWindow*)
 
 void emu_backend_dialog_close()
 {
-    sdl_dialog_close();
+    sdl_dialog_close(sdl.window);
     sdl.dialog_open = false;
 }
 

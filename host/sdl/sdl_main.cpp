@@ -10,6 +10,7 @@
 
 #include "app/app.h"
 #include "host/emulated/emulated.h"
+#include "host/sdl/sdl_dialog.h"
 #include "host/sdl/sdl_host.h"
 #include "host/sdl/sdl_options.h"
 
@@ -135,6 +136,7 @@ int sdl_main(int argc, char** argv, const SdlProgram& program)
     sdl_host_set_zoom(options.zoom);
     const int exit_code = app_win_main(emu_instance(), HOST_SW_SHOWDEFAULT, *program.program);
     emu_reset();
+    sdl_dialog_shutdown();
     SDL_Quit();
     return exit_code;
 }
