@@ -62,21 +62,21 @@ struct SdlDialog {
 
 SdlDialog box;
 
-bool inside_rect(const Rect& r, int32_t x, int32_t y)
+bool sdl_dialog_inside_rect(const Rect& r, int32_t x, int32_t y)
 {
     return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
 }
 
-Control control_at(int32_t x, int32_t y)
+Control sdl_dialog_control_at(int32_t x, int32_t y)
 {
-    if (inside_rect(box.button, x, y))
+    if (sdl_dialog_inside_rect(box.button, x, y))
         return Control::Button;
-    if (inside_rect(box.close_box, x, y))
+    if (sdl_dialog_inside_rect(box.close_box, x, y))
         return Control::CloseBox;
     return Control::None;
 }
 
-void fill(const Rect& r, uint16_t colour)
+void sdl_dialog_fill(const Rect& r, uint16_t colour)
 {
     const int32_t right = std::min(r.x + r.w, box.pixels.width);
     const int32_t bottom = std::min(r.y + r.h, box.pixels.height);
@@ -86,25 +86,25 @@ void fill(const Rect& r, uint16_t colour)
 }
 
 // A raised edge lit from the top left, or a sunken one.
-void bevel(const Rect& r, bool sunken)
+void sdl_dialog_bevel(const Rect& r, bool sunken)
 {
     const uint16_t top_left = sunken ? DARK_COLOUR : LIGHT_COLOUR;
     const uint16_t bottom_right = sunken ? LIGHT_COLOUR : DARK_COLOUR;
-    fill({r.x, r.y, r.w, 1}, top_left);
-    fill({r.x, r.y, 1, r.h}, top_left);
-    fill({r.x, r.y + r.h - 1, r.w, 1}, bottom_right);
-    fill({r.x + r.w - 1, r.y, 1, r.h}, bottom_right);
+    sdl_dialog_fill({r.x, r.y, r.w, 1}, top_left);
+    sdl_dialog_fill({r.x, r.y, 1, r.h}, top_left);
+    sdl_dialog_fill({r.x, r.y + r.h - 1, r.w, 1}, bottom_right);
+    sdl_dialog_fill({r.x + r.w - 1, r.y, 1, r.h}, bottom_right);
     const uint16_t inner = SHADOW_COLOUR;
     if (sunken) {
-        fill({r.x + 1, r.y + 1, r.w - 2, 1}, inner);
-        fill({r.x + 1, r.y + 1, 1, r.h - 2}, inner);
+        sdl_dialog_fill({r.x + 1, r.y + 1, r.w - 2, 1}, inner);
+        sdl_dialog_fill({r.x + 1, r.y + 1, 1, r.h - 2}, inner);
     } else {
-        fill({r.x + 1, r.y + r.h - 2, r.w - 2, 1}, inner);
-        fill({r.x + r.w - 2, r.y + 1, 1, r.h - 2}, inner);
+        sdl_dialog_fill({r.x + 1, r.y + r.h - 2, r.w - 2, 1}, inner);
+        sdl_dialog_fill({r.x + r.w - 2, r.y + 1, 1, r.h - 2}, inner);
     }
 }
 
-int32_t text_width(const char* text)
+int32_t sdl_dialog_text_width(const char* text)
 {
     if (!box.has_face)
         return 0;
@@ -112,60 +112,60 @@ int32_t text_width(const char* text)
     return host_text_width(&dc, text, static_cast<int32_t>(std::strlen(text)));
 }
 
-void text_at(int32_t x, int32_t y, const char* text, uint32_t colour)
+void sdl_dialog_text_at(int32_t x, int32_t y, const char* text, uint32_t colour)
 {
     HostDc dc{nullptr, &box.pixels, &box.font, colour};
     host_text_out(&dc, x, y, text, static_cast<int32_t>(std::strlen(text)));
 }
 
-void draw_close_box(bool sunken)
+void sdl_dialog_draw_close_box(bool sunken)
 {
     const Rect& r = box.close_box;
-    fill(r, FACE_COLOUR);
-    bevel(r, sunken);
+    sdl_dialog_fill(r, FACE_COLOUR);
+    sdl_dialog_bevel(r, sunken);
     // A cross of two-pixel strokes, one pixel lower and to the right when pushed in.
     const int32_t push = sunken ? 1 : 0;
     const int32_t size = 7;
     const int32_t left = r.x + (r.w - size) / 2 + push;
     const int32_t top = r.y + (r.h - size) / 2 + push;
     for (int32_t i = 0; i < size; ++i) {
-        fill({left + i, top + i, 2, 1}, DARK_COLOUR);
-        fill({left + size - 1 - i, top + i, 2, 1}, DARK_COLOUR);
+        sdl_dialog_fill({left + i, top + i, 2, 1}, DARK_COLOUR);
+        sdl_dialog_fill({left + size - 1 - i, top + i, 2, 1}, DARK_COLOUR);
     }
 }
 
-void draw_button(bool sunken)
+void sdl_dialog_draw_button(bool sunken)
 {
     const Rect& r = box.button;
     // The default button's black frame, then its edge inside it.
-    fill(r, DARK_COLOUR);
+    sdl_dialog_fill(r, DARK_COLOUR);
     const Rect face{r.x + 1, r.y + 1, r.w - 2, r.h - 2};
-    fill(face, FACE_COLOUR);
-    bevel(face, sunken);
+    sdl_dialog_fill(face, FACE_COLOUR);
+    sdl_dialog_bevel(face, sunken);
     const int32_t push = sunken ? 1 : 0;
-    const int32_t label = text_width(box.text.button);
-    text_at(r.x + (r.w - label) / 2 + push, r.y + (r.h - DIALOG_FACE_PIXELS) / 2 + push,
-            box.text.button, TEXT_BLACK);
+    const int32_t label = sdl_dialog_text_width(box.text.button);
+    sdl_dialog_text_at(r.x + (r.w - label) / 2 + push, r.y + (r.h - DIALOG_FACE_PIXELS) / 2 + push,
+                       box.text.button, TEXT_BLACK);
 }
 
-void draw()
+void sdl_dialog_draw()
 {
     const Rect whole{0, 0, box.pixels.width, box.pixels.height};
-    fill(whole, FACE_COLOUR);
-    bevel(whole, false);
-    fill(box.caption, CAPTION_COLOUR);
-    text_at(box.caption.x + CAPTION_TEXT_X,
-            box.caption.y + (CAPTION_HEIGHT - DIALOG_FACE_PIXELS) / 2, box.text.caption,
-            TEXT_WHITE);
-    draw_close_box(box.pressed == Control::CloseBox && box.inside);
-    text_at((box.pixels.width - text_width(box.text.text)) / 2, box.text_y, box.text.text,
-            TEXT_BLACK);
-    draw_button(box.pressed == Control::Button && box.inside);
+    sdl_dialog_fill(whole, FACE_COLOUR);
+    sdl_dialog_bevel(whole, false);
+    sdl_dialog_fill(box.caption, CAPTION_COLOUR);
+    sdl_dialog_text_at(box.caption.x + CAPTION_TEXT_X,
+                       box.caption.y + (CAPTION_HEIGHT - DIALOG_FACE_PIXELS) / 2, box.text.caption,
+                       TEXT_WHITE);
+    sdl_dialog_draw_close_box(box.pressed == Control::CloseBox && box.inside);
+    sdl_dialog_text_at((box.pixels.width - sdl_dialog_text_width(box.text.text)) / 2, box.text_y,
+                       box.text.text, TEXT_BLACK);
+    sdl_dialog_draw_button(box.pressed == Control::Button && box.inside);
 }
 
-void show()
+void sdl_dialog_show()
 {
-    draw();
+    sdl_dialog_draw();
     SDL_UpdateTexture(box.texture, nullptr, box.pixels.pixels.data(),
                       box.pixels.width * static_cast<int>(sizeof(uint16_t)));
     SDL_RenderClear(box.renderer);
@@ -173,11 +173,12 @@ void show()
     SDL_RenderPresent(box.renderer);
 }
 
-void lay_out()
+void sdl_dialog_lay_out()
 {
-    const int32_t caption_width = text_width(box.text.caption) + CAPTION_TEXT_X + CLOSE_BOX_WIDTH;
-    const int32_t width =
-        std::max({MIN_WIDTH, text_width(box.text.text) + 2 * MARGIN, caption_width + 2 * MARGIN});
+    const int32_t caption_width =
+        sdl_dialog_text_width(box.text.caption) + CAPTION_TEXT_X + CLOSE_BOX_WIDTH;
+    const int32_t width = std::max(
+        {MIN_WIDTH, sdl_dialog_text_width(box.text.text) + 2 * MARGIN, caption_width + 2 * MARGIN});
     box.caption = {EDGE, EDGE, width - 2 * EDGE, CAPTION_HEIGHT};
     box.close_box = {width - EDGE - CLOSE_BOX_MARGIN - CLOSE_BOX_WIDTH,
                      EDGE + (CAPTION_HEIGHT - CLOSE_BOX_HEIGHT) / 2, CLOSE_BOX_WIDTH,
@@ -191,17 +192,17 @@ void lay_out()
 }
 
 // The caption drags the box (there is no window manager's frame to drag it by).
-SDL_HitTestResult hit_test(SDL_Window*, const SDL_Point* point, void*)
+SDL_HitTestResult sdl_dialog_hit_test(SDL_Window*, const SDL_Point* point, void*)
 {
     const int32_t x = point->x / box.zoom;
     const int32_t y = point->y / box.zoom;
-    if (inside_rect(box.caption, x, y) && !inside_rect(box.close_box, x, y))
+    if (sdl_dialog_inside_rect(box.caption, x, y) && !sdl_dialog_inside_rect(box.close_box, x, y))
         return SDL_HITTEST_DRAGGABLE;
     return SDL_HITTEST_NORMAL;
 }
 
 // The face is opened once and kept: fontconfig's search is not worth repeating for every box.
-bool open_face()
+bool sdl_dialog_open_face()
 {
     static EmuFace face;
     static const bool opened = [] {
@@ -215,7 +216,7 @@ bool open_face()
     return opened;
 }
 
-void centre_over(SDL_Window* owner, int32_t width, int32_t height, int* x, int* y)
+void sdl_dialog_centre_over(SDL_Window* owner, int32_t width, int32_t height, int* x, int* y)
 {
     *x = SDL_WINDOWPOS_CENTERED;
     *y = SDL_WINDOWPOS_CENTERED;
@@ -231,58 +232,59 @@ void centre_over(SDL_Window* owner, int32_t width, int32_t height, int* x, int* 
     *y = owner_y + (owner_height - height) / 2;
 }
 
-void focus(SDL_Window* window)
+void sdl_dialog_focus(SDL_Window* window)
 {
     SDL_RaiseWindow(window);
     // Without a window manager nobody else gives a window the keyboard.
     SDL_SetWindowInputFocus(window);
 }
 
-HostMessage key_input(int virtual_key)
+HostMessage sdl_dialog_key_input(int virtual_key)
 {
     return {nullptr, HOST_WM_KEYDOWN, static_cast<uintptr_t>(virtual_key), 0, 0, 0};
 }
 
-SdlDialogEvent key_event(const SDL_KeyboardEvent& key, HostMessage* input)
+SdlDialogEvent sdl_dialog_key_event(const SDL_KeyboardEvent& key, HostMessage* input)
 {
     switch (key.keysym.sym) {
     case SDLK_ESCAPE:
-        *input = key_input(HOST_VK_ESCAPE);
+        *input = sdl_dialog_key_input(HOST_VK_ESCAPE);
         return SdlDialogEvent::Input;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
-        *input = key_input(HOST_VK_RETURN);
+        *input = sdl_dialog_key_input(HOST_VK_RETURN);
         return SdlDialogEvent::Input;
     default:
         return SdlDialogEvent::Handled;
     }
 }
 
-SdlDialogEvent mouse_event(const SDL_Event& event, HostMessage* input)
+SdlDialogEvent sdl_dialog_mouse_event(const SDL_Event& event, HostMessage* input)
 {
     const int32_t x = event.button.x / box.zoom;
     const int32_t y = event.button.y / box.zoom;
     if (event.type == SDL_MOUSEMOTION) {
         if (box.pressed != Control::None &&
-            box.inside !=
-                (control_at(event.motion.x / box.zoom, event.motion.y / box.zoom) == box.pressed)) {
+            box.inside != (sdl_dialog_control_at(event.motion.x / box.zoom,
+                                                 event.motion.y / box.zoom) == box.pressed)) {
             box.inside = !box.inside;
-            show();
+            sdl_dialog_show();
         }
         return SdlDialogEvent::Handled;
     }
     if (event.button.button != SDL_BUTTON_LEFT)
         return SdlDialogEvent::Handled;
     if (event.type == SDL_MOUSEBUTTONDOWN) {
-        box.pressed = control_at(x, y);
+        box.pressed = sdl_dialog_control_at(x, y);
         box.inside = true;
-        show();
+        sdl_dialog_show();
         return SdlDialogEvent::Handled;
     }
     // A control acts when the button comes up over the control it went down on.
-    const Control released = control_at(x, y) == box.pressed ? box.pressed : Control::None;
+    const Control released =
+        sdl_dialog_control_at(x, y) == box.pressed ? box.pressed : Control::None;
     box.pressed = Control::None;
-    show();
+    sdl_dialog_show();
     if (released == Control::Button) {
         *input = {nullptr, HOST_WM_COMMAND, box.text.button_id, 0, 0, 0};
         return SdlDialogEvent::Input;
@@ -294,7 +296,7 @@ SdlDialogEvent mouse_event(const SDL_Event& event, HostMessage* input)
     return SdlDialogEvent::Handled;
 }
 
-uint32_t event_window(const SDL_Event& event)
+uint32_t sdl_dialog_event_window(const SDL_Event& event)
 {
     switch (event.type) {
     case SDL_WINDOWEVENT:
@@ -323,15 +325,15 @@ bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
     sdl_dialog_close(nullptr);
     box.text = text;
     box.zoom = std::max(1, zoom);
-    box.has_face = open_face();
+    box.has_face = sdl_dialog_open_face();
     if (!box.has_face)
         return false;
-    lay_out();
+    sdl_dialog_lay_out();
     const int32_t width = box.pixels.width * box.zoom;
     const int32_t height = box.pixels.height * box.zoom;
     int x = 0;
     int y = 0;
-    centre_over(owner, width, height, &x, &y);
+    sdl_dialog_centre_over(owner, width, height, &x, &y);
     const std::string title = emu_utf8_from_cp932(text.caption);
     // One window serves every box and is hidden, not destroyed, between them: SDL 2.26 under
     // Wayland with libdecor crashes in its next event pump after a window is destroyed while
@@ -343,7 +345,7 @@ bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
             box.renderer = SDL_CreateRenderer(box.window, -1, 0);
             if (!box.renderer)
                 box.renderer = SDL_CreateRenderer(box.window, -1, SDL_RENDERER_SOFTWARE);
-            SDL_SetWindowHitTest(box.window, hit_test, nullptr);
+            SDL_SetWindowHitTest(box.window, sdl_dialog_hit_test, nullptr);
         }
     } else {
         SDL_SetWindowTitle(box.window, title.c_str());
@@ -366,7 +368,7 @@ bool sdl_dialog_open(SDL_Window* owner, const SdlDialogText& text, int32_t zoom)
     if (owner && !(SDL_GetWindowFlags(owner) & SDL_WINDOW_HIDDEN))
         SDL_SetWindowModalFor(box.window, owner);
     sdl_dialog_raise();
-    show();
+    sdl_dialog_show();
     return true;
 }
 
@@ -381,7 +383,7 @@ void sdl_dialog_close(SDL_Window* owner)
     box.pressed = Control::None;
     // The keyboard goes back to the owner, where no window manager hands it back.
     if (owner && !(SDL_GetWindowFlags(owner) & SDL_WINDOW_HIDDEN))
-        focus(owner);
+        sdl_dialog_focus(owner);
 }
 
 void sdl_dialog_shutdown()
@@ -398,12 +400,12 @@ void sdl_dialog_shutdown()
 void sdl_dialog_raise()
 {
     if (box.open)
-        focus(box.window);
+        sdl_dialog_focus(box.window);
 }
 
 SdlDialogEvent sdl_dialog_event(const SDL_Event& event, HostMessage* input)
 {
-    if (!box.open || event_window(event) != SDL_GetWindowID(box.window))
+    if (!box.open || sdl_dialog_event_window(event) != SDL_GetWindowID(box.window))
         return SdlDialogEvent::Other;
     switch (event.type) {
     case SDL_WINDOWEVENT:
@@ -412,14 +414,14 @@ SdlDialogEvent sdl_dialog_event(const SDL_Event& event, HostMessage* input)
             return SdlDialogEvent::Input;
         }
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
-            show();
+            sdl_dialog_show();
         return SdlDialogEvent::Handled;
     case SDL_KEYDOWN:
-        return key_event(event.key, input);
+        return sdl_dialog_key_event(event.key, input);
     case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        return mouse_event(event, input);
+        return sdl_dialog_mouse_event(event, input);
     default:
         return SdlDialogEvent::Handled;
     }
