@@ -13,8 +13,9 @@ constexpr char APP_TITLE[] = "TEST";
 constexpr int32_t APP_WINDOW_WIDTH = 520;
 constexpr int32_t APP_WINDOW_HEIGHT = 508;
 constexpr char APP_DATA_DIRECTORY[] = "data";
-// Exit code when the window could not be made at all (the quit paths all exit with 0).
-constexpr int APP_EXIT_NO_WINDOW = 1;
+// Exit code when no window could be made at all (the quit paths all exit with 0); distinct from
+// the 1 of a program that fails, so that a script can fall back to rendering headless.
+constexpr int APP_EXIT_NO_WINDOW = 3;
 
 // The body of the entry on every host: creates the window (start-up runs inside), shows it, and
 // runs the message loop, a frame on every idle turn. Returns the quit message's code.

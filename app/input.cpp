@@ -41,6 +41,24 @@ void input_button_up(uint32_t button)
     input.state.buttons &= ~button;
 }
 
+void input_key_press(int virtual_key)
+{
+    if (virtual_key < 0 || virtual_key >= INPUT_VIRTUAL_KEYS)
+        return;
+    input.state.presses[virtual_key / 32] |= uint32_t{1} << (virtual_key % 32);
+}
+
+bool input_take_press(int virtual_key)
+{
+    if (virtual_key < 0 || virtual_key >= INPUT_VIRTUAL_KEYS)
+        return false;
+    uint32_t& word = input.state.presses[virtual_key / 32];
+    const uint32_t bit = uint32_t{1} << (virtual_key % 32);
+    const bool pressed = (word & bit) != 0;
+    word &= ~bit;
+    return pressed;
+}
+
 void input_update(int32_t x, int32_t y)
 {
     input.state.cursor_x = x;

@@ -96,6 +96,11 @@ intptr_t app_window_proc(HostWindow* window, uint32_t message, uintptr_t wparam,
     case HOST_WM_COMMAND:
         app_on_command(window, low_word(wparam));
         break;
+    case HOST_WM_KEYDOWN:
+        // A held key's auto-repeat is the same press.
+        if (!(lparam & HOST_KEY_WAS_DOWN))
+            input_key_press(static_cast<int>(wparam));
+        break;
     case HOST_WM_LBUTTONDOWN:
         input_button_down(INPUT_BUTTON_LEFT);
         break;
@@ -124,6 +129,12 @@ intptr_t app_dialog_proc(HostWindow* dialog, uint32_t message, uintptr_t wparam,
     case HOST_WM_COMMAND:
         if (low_word(wparam) == IDC_CLOSE) {
             host_end_dialog(dialog, 0);
+            return 1;
+        }
+        // The dialog manager turns Escape and the close box into this command before any
+        // WM_CHAR 27 could reach the procedure, so it quits as Escape in the dialog must.
+        if (low_word(wparam) == HOST_IDCANCEL) {
+            host_post_quit(0);
             return 1;
         }
         return 0;

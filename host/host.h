@@ -34,6 +34,8 @@ constexpr uint32_t HOST_WM_CREATE = 0x0001;
 constexpr uint32_t HOST_WM_DESTROY = 0x0002;
 constexpr uint32_t HOST_WM_CLOSE = 0x0010;
 constexpr uint32_t HOST_WM_QUIT = 0x0012;
+constexpr uint32_t HOST_WM_KEYDOWN = 0x0100;
+constexpr uint32_t HOST_WM_KEYUP = 0x0101;
 constexpr uint32_t HOST_WM_CHAR = 0x0102;
 constexpr uint32_t HOST_WM_INITDIALOG = 0x0110;
 constexpr uint32_t HOST_WM_COMMAND = 0x0111;
@@ -43,6 +45,16 @@ constexpr uint32_t HOST_WM_LBUTTONUP = 0x0202;
 constexpr uint32_t HOST_WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t HOST_WM_RBUTTONUP = 0x0205;
 
+// A key message's lparam: bit 30 says the key was already down, so a key-down with it set is the
+// keyboard's auto-repeat; an up message also has bit 31, the transition.
+constexpr intptr_t HOST_KEY_WAS_DOWN = intptr_t{1} << 30;
+constexpr intptr_t HOST_KEY_RELEASED = intptr_t{1} << 31;
+// The command a dialog receives when the user cancels it (IDCANCEL): the dialog manager turns
+// Escape and the dialog's close box into it.
+constexpr uint32_t HOST_IDCANCEL = 2;
+
+constexpr int HOST_VK_RETURN = 0x0D;
+constexpr int HOST_VK_ESCAPE = 0x1B;
 constexpr int HOST_VK_F1 = 0x70;
 constexpr int HOST_VK_F2 = 0x71;
 constexpr int HOST_VK_F3 = 0x72;

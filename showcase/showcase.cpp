@@ -9,22 +9,14 @@ namespace {
 
 Showcase show;
 
-// Acts on a key when it goes down, not while it is held.
-bool showcase_pressed(int32_t index, int virtual_key)
-{
-    const bool down = input_key_down(virtual_key);
-    const bool pressed = down && !show.keys_down[index];
-    show.keys_down[index] = down;
-    return pressed;
-}
-
+// Each press acts once, however short or long: taken from the press latch, not the key state.
 void showcase_read_keys()
 {
     for (int32_t code = 0; code < FILTER_CODES; ++code) {
-        if (showcase_pressed(code, HOST_VK_0 + code))
+        if (input_take_press(HOST_VK_0 + code))
             show.filter = filter_select(code);
     }
-    if (showcase_pressed(FILTER_CODES, SHOWCASE_KEY_RESET))
+    if (input_take_press(SHOWCASE_KEY_RESET))
         showcase_reset();
 }
 

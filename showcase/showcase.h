@@ -42,7 +42,6 @@ struct Showcase {
     int32_t help_window;        // how to play
     int32_t shown_filter;       // what the status window shows, to redraw it only on a change
     int32_t shown_live;
-    bool keys_down[FILTER_CODES + 1]; // last frame's state of the digits and R
 };
 
 extern const AppProgram APP_SHOWCASE;

@@ -117,7 +117,11 @@ void emu_backend_client_origin(HostWindow* window, int32_t* x, int32_t* y);
 // Shows width x height pixels (rows pitch pixels apart) at the client's top-left corner.
 void emu_backend_present(HostWindow* window, const uint16_t* pixels, int32_t pitch, int32_t width,
                          int32_t height);
-// The next message for the open dialog; false when nobody is left to close it.
+// The modal dialog's window, shown over its owner until it is closed.
+void emu_backend_dialog_open(HostWindow* owner);
+void emu_backend_dialog_close();
+// The user's next input to the open dialog (keys as WM_KEYDOWN, its button as WM_COMMAND, its
+// close box as WM_CLOSE); false when nobody is left to close it.
 bool emu_backend_dialog_input(HostMessage* message);
 // The face for a new font: emu_open_system_face, or what the host puts in its place.
 bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,

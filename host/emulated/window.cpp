@@ -1,11 +1,36 @@
+#include <algorithm>
 #include <string>
 
 #include "host/emulated/emulated.h"
+#include "resources/resource.h"
 #include "scene/fixed.h"
 
 namespace {
+
 EmuState state;
+
+// The dialog template's default button: Return presses it.
+constexpr uint32_t EMU_DIALOG_DEFAULT_BUTTON = IDC_CLOSE;
+
+HostMessage emu_dialog_command(uint32_t command)
+{
+    return {nullptr, HOST_WM_COMMAND, command, 0, 0, 0};
 }
+
+// What the dialog manager makes of the user's input before the dialog procedure sees it, as on
+// Win32: Escape and the close box cancel, Return presses the default button.
+HostMessage emu_dialog_translate(const HostMessage& input)
+{
+    if (input.message == HOST_WM_KEYDOWN && input.wparam == HOST_VK_ESCAPE)
+        return emu_dialog_command(HOST_IDCANCEL);
+    if (input.message == HOST_WM_KEYDOWN && input.wparam == HOST_VK_RETURN)
+        return emu_dialog_command(EMU_DIALOG_DEFAULT_BUTTON);
+    if (input.message == HOST_WM_CLOSE)
+        return emu_dialog_command(HOST_IDCANCEL);
+    return input;
+}
+
+} // namespace
 
 EmuState& emu_state()
 {
@@ -171,7 +196,8 @@ void host_set_topmost(HostWindow* window, bool topmost)
     emu_backend_note(std::string("topmost ") + (topmost ? "1" : "0"));
 }
 
-std::intptr_t host_dialog_box(HostInstance*, int resource_id, HostWindow*, HostProc dialog_proc)
+std::intptr_t host_dialog_box(HostInstance*, int resource_id, HostWindow* owner,
+                              HostProc dialog_proc)
 {
     HostWindow& dialog = state.dialog;
     dialog = {};
@@ -179,12 +205,20 @@ std::intptr_t host_dialog_box(HostInstance*, int resource_id, HostWindow*, HostP
     dialog.alive = true;
     dialog.dialog_result = -1;
     emu_backend_note("dialog " + std::to_string(resource_id));
+    // The owner is disabled while its modal dialog runs: whatever the host posts for it in the
+    // meantime is the dialog's time, and is dropped when the dialog ends.
+    const size_t queued_before = state.queue.size();
+    emu_backend_dialog_open(owner);
     dialog_proc(&dialog, HOST_WM_INITDIALOG, 0, 0);
     // The dialog's own modal loop: no frame runs until it ends, and a posted quit ends it too.
     HostMessage input;
-    while (dialog.alive && !state.quit_pending && emu_backend_dialog_input(&input))
-        dialog_proc(&dialog, input.message, input.wparam, input.lparam);
+    while (dialog.alive && !state.quit_pending && emu_backend_dialog_input(&input)) {
+        const HostMessage translated = emu_dialog_translate(input);
+        dialog_proc(&dialog, translated.message, translated.wparam, translated.lparam);
+    }
     dialog.alive = false;
+    emu_backend_dialog_close();
+    state.queue.resize(std::min(state.queue.size(), queued_before));
     return dialog.dialog_result;
 }
 

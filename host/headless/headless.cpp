@@ -13,6 +13,13 @@ namespace {
 
 constexpr int VIRTUAL_KEYS = 256;
 
+// One step of what the user does while a dialog is open: input to the dialog, or to the main
+// window behind it.
+struct DialogInput {
+    HostMessage message;
+    bool to_main_window;
+};
+
 struct Headless {
     HeadlessConfig config;
     uint32_t ticks = 0;
@@ -22,7 +29,7 @@ struct Headless {
     std::array<bool, VIRTUAL_KEYS> keys{};
     int32_t cursor_x = 0;
     int32_t cursor_y = 0;
-    std::deque<HostMessage> dialog_inputs;
+    std::deque<DialogInput> dialog_inputs;
     bool fail_register_class = false;
     bool fail_create_window = false;
     bool fail_font = false;
@@ -96,8 +103,15 @@ uint32_t headless_tick_reads()
 
 void headless_set_key(int virtual_key, bool down)
 {
-    if (virtual_key >= 0 && virtual_key < VIRTUAL_KEYS)
-        headless.keys[virtual_key] = down;
+    if (virtual_key < 0 || virtual_key >= VIRTUAL_KEYS)
+        return;
+    const bool was_down = std::exchange(headless.keys[virtual_key], down);
+    const auto key = static_cast<uintptr_t>(virtual_key);
+    // As a keyboard does: a key-down for each press and, while held, an auto-repeat each time.
+    if (down)
+        headless_post(HOST_WM_KEYDOWN, key, was_down ? HOST_KEY_WAS_DOWN : 0);
+    else if (was_down)
+        headless_post(HOST_WM_KEYUP, key, HOST_KEY_WAS_DOWN | HOST_KEY_RELEASED);
 }
 
 void headless_move_cursor(int32_t client_x, int32_t client_y)
@@ -114,7 +128,12 @@ void headless_post(uint32_t message, uintptr_t wparam, intptr_t lparam)
 
 void headless_post_dialog(uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
-    headless.dialog_inputs.push_back(headless_message(message, wparam, lparam));
+    headless.dialog_inputs.push_back({headless_message(message, wparam, lparam), false});
+}
+
+void headless_post_behind_dialog(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    headless.dialog_inputs.push_back({headless_message(message, wparam, lparam), true});
 }
 
 void headless_close_window()
@@ -287,13 +306,23 @@ void emu_backend_present(HostWindow* window, const uint16_t* pixels, int32_t pit
         headless_close_window();
 }
 
+void emu_backend_dialog_open(HostWindow*) {}
+
+void emu_backend_dialog_close() {}
+
 bool emu_backend_dialog_input(HostMessage* message)
 {
-    if (headless.dialog_inputs.empty())
-        return false;
-    *message = headless.dialog_inputs.front();
-    headless.dialog_inputs.pop_front();
-    return true;
+    while (!headless.dialog_inputs.empty()) {
+        const DialogInput input = headless.dialog_inputs.front();
+        headless.dialog_inputs.pop_front();
+        if (!input.to_main_window) {
+            *message = input.message;
+            return true;
+        }
+        // Input to the main window reaches its queue as it would from a real window system.
+        emu_post(input.message);
+    }
+    return false;
 }
 
 bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,

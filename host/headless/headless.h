@@ -59,12 +59,16 @@ uint32_t headless_ticks();
 uint32_t headless_last_tick();
 uint32_t headless_tick_reads();
 
-// Input. Messages go to the main window, with the cursor's screen point.
+// Input. Messages go to the main window, with the cursor's screen point. Setting a key down
+// posts its key-down message (an auto-repeat one when it was down already), setting a down key
+// up its key-up message.
 void headless_set_key(int virtual_key, bool down);
 void headless_move_cursor(int32_t client_x, int32_t client_y);
 void headless_post(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
 // What the user does in the next open dialog, in order; once these run out it is dismissed.
 void headless_post_dialog(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
+// Input to the main window while that dialog is open, in order with the dialog's own.
+void headless_post_behind_dialog(uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
 // The user closes the main window (a close message is posted).
 void headless_close_window();
 

@@ -1,15 +1,16 @@
-// The demo in an SDL2 window. It takes no options.
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
+// The demo in an SDL2 window.
+#include "host/sdl/sdl_main.h"
 
-#include "app/app.h"
-#include "host/emulated/emulated.h"
-
-int main()
+int main(int argc, char** argv)
 {
-    SDL_SetMainReady();
-    const int exit_code = app_win_main(emu_instance(), HOST_SW_SHOWDEFAULT);
-    emu_reset();
-    SDL_Quit();
-    return exit_code;
+    static constexpr SdlProgram DEMO = {
+        "luma-stage",
+        "the Luma Stage demo in an SDL2 window: a software renderer's display test\n"
+        "of its message windows over a star field",
+        "  F1, F3 (held)   swing the view to one side or the other\n"
+        "  F2              brings the view back to the front\n",
+        "--frames 300 --save 1,60,120,180,240,300 --out capture",
+        &APP_DEMO,
+    };
+    return sdl_main(argc, argv, DEMO);
 }

@@ -1,8 +1,9 @@
 // The sdl host: the program in a real desktop window through SDL2.
 //
 // The window has the client area that the program's 520 x 508 outer size leaves on the classic
-// Windows frame. The class menu's commands are keyboard shortcuts, the dialog and the error box
-// are SDL message boxes, and every present uploads the frame as an RGB555 texture.
+// Windows frame, shown at a whole-number zoom. The class menu's commands are keyboard shortcuts,
+// the dialog and the error box are the host's own modal box (host/sdl/sdl_dialog.h), and every
+// present uploads the frame as an RGB555 texture.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <unistd.h>
@@ -13,6 +14,9 @@
 #include <string_view>
 
 #include "host/emulated/emulated.h"
+#include "host/sdl/sdl_dialog.h"
+#include "host/sdl/sdl_host.h"
+#include "host/sdl/sdl_zoom.h"
 #include "resources/resource.h"
 
 namespace {
@@ -23,9 +27,11 @@ constexpr int32_t FRAME_CAPTION = 19;
 constexpr int32_t FRAME_MENU_BAR = 19;
 
 constexpr uintptr_t KEY_ESCAPE = 27;
-constexpr char DIALOG_TITLE[] = "Luma Stage";
-constexpr char DIALOG_TEXT[] = "A software renderer in 16-bit colour.";
-constexpr char DIALOG_BUTTON[] = "Close";
+constexpr SdlDialogText DIALOG = {"Luma Stage", "A software renderer in 16-bit colour.", "Close",
+                                  IDC_CLOSE};
+// MessageBoxA's one button with MB_OK, IDOK.
+constexpr char ERROR_BOX_BUTTON[] = "OK";
+constexpr uint32_t ERROR_BOX_OK = 1;
 
 struct Shortcut {
     SDL_Keycode key;
@@ -45,31 +51,43 @@ struct VirtualKey {
 };
 
 constexpr VirtualKey VIRTUAL_KEYS[] = {
-    {HOST_VK_F1, SDL_SCANCODE_F1},
-    {HOST_VK_F2, SDL_SCANCODE_F2},
-    {HOST_VK_F3, SDL_SCANCODE_F3},
-    {HOST_VK_0, SDL_SCANCODE_0},
-    {HOST_VK_0 + 1, SDL_SCANCODE_1},
-    {HOST_VK_0 + 2, SDL_SCANCODE_2},
-    {HOST_VK_0 + 3, SDL_SCANCODE_3},
-    {HOST_VK_0 + 4, SDL_SCANCODE_4},
-    {HOST_VK_0 + 5, SDL_SCANCODE_5},
-    {HOST_VK_0 + 6, SDL_SCANCODE_6},
-    {HOST_VK_0 + 7, SDL_SCANCODE_7},
-    {HOST_VK_0 + 8, SDL_SCANCODE_8},
-    {HOST_VK_9, SDL_SCANCODE_9},
-    {HOST_VK_R, SDL_SCANCODE_R},
+    {HOST_VK_F1, SDL_SCANCODE_F1},   {HOST_VK_F2, SDL_SCANCODE_F2},
+    {HOST_VK_F3, SDL_SCANCODE_F3},   {HOST_VK_0, SDL_SCANCODE_0},
+    {HOST_VK_0 + 1, SDL_SCANCODE_1}, {HOST_VK_0 + 2, SDL_SCANCODE_2},
+    {HOST_VK_0 + 3, SDL_SCANCODE_3}, {HOST_VK_0 + 4, SDL_SCANCODE_4},
+    {HOST_VK_0 + 5, SDL_SCANCODE_5}, {HOST_VK_0 + 6, SDL_SCANCODE_6},
+    {HOST_VK_0 + 7, SDL_SCANCODE_7}, {HOST_VK_0 + 8, SDL_SCANCODE_8},
+    {HOST_VK_9, SDL_SCANCODE_9},     {HOST_VK_R, SDL_SCANCODE_R},
 };
 
 struct SdlHost {
-    SDL_Window* window;
-    SDL_Renderer* renderer;
-    SDL_Texture* texture;
-    int32_t texture_width;
-    int32_t texture_height;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int32_t texture_width = 0;
+    int32_t texture_height = 0;
+    int32_t client_width = 0; // the client area as made, whatever the window's size since
+    int32_t client_height = 0;
+    int32_t frame_width = 0; // what the last present showed, kept in the texture
+    int32_t frame_height = 0;
+    int32_t first_zoom = 1; // the zoom of the window as first opened
+    SdlZoom zoom{1, 0, 0};
+    int32_t pointer_x = 0; // in the window, as its last mouse event gave it
+    int32_t pointer_y = 0;
+    bool dialog_open = false;
 };
 
 SdlHost sdl;
+
+int32_t sdl_client_x(int32_t window_x)
+{
+    return sdl_zoom_to_client(window_x, sdl.zoom.offset_x, sdl.zoom.scale);
+}
+
+int32_t sdl_client_y(int32_t window_y)
+{
+    return sdl_zoom_to_client(window_y, sdl.zoom.offset_y, sdl.zoom.scale);
+}
 
 intptr_t client_point_lparam(int32_t x, int32_t y)
 {
@@ -77,16 +95,37 @@ intptr_t client_point_lparam(int32_t x, int32_t y)
                                  (static_cast<uint32_t>(x) & 0xFFFF));
 }
 
+// A message's screen point is the client pixel under the pointer plus the window's position, so
+// that converting it back to the client (host_screen_to_client) undoes the zoom as well. The
+// pointer is where the window's own mouse events last put it: SDL's global position is not known
+// on every display (Wayland has none, and X11's can lag behind).
 void sdl_post(uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
+    int window_x = 0;
+    int window_y = 0;
+    if (sdl.window)
+        SDL_GetWindowPosition(sdl.window, &window_x, &window_y);
     HostMessage posted{emu_state().window.get(), message, wparam, lparam, 0, 0};
-    SDL_GetGlobalMouseState(&posted.pt_x, &posted.pt_y);
+    posted.pt_x = window_x + sdl_client_x(sdl.pointer_x);
+    posted.pt_y = window_y + sdl_client_y(sdl.pointer_y);
     emu_post(posted);
 }
 
-void sdl_post_mouse(uint32_t message, int32_t client_x, int32_t client_y)
+void sdl_post_mouse(uint32_t message, int32_t window_x, int32_t window_y)
 {
-    sdl_post(message, 0, client_point_lparam(client_x, client_y));
+    sdl.pointer_x = window_x;
+    sdl.pointer_y = window_y;
+    sdl_post(message, 0, client_point_lparam(sdl_client_x(window_x), sdl_client_y(window_y)));
+}
+
+// The key-down message of a key the program knows, with the auto-repeat bit of a held key.
+void sdl_post_key_down(const SDL_KeyboardEvent& key)
+{
+    for (const VirtualKey& known : VIRTUAL_KEYS) {
+        if (known.scancode == key.keysym.scancode)
+            sdl_post(HOST_WM_KEYDOWN, static_cast<uintptr_t>(known.virtual_key),
+                     key.repeat ? HOST_KEY_WAS_DOWN : 0);
+    }
 }
 
 void sdl_key_down(const SDL_KeyboardEvent& key)
@@ -95,6 +134,7 @@ void sdl_key_down(const SDL_KeyboardEvent& key)
         sdl_post(HOST_WM_CHAR, KEY_ESCAPE, 0);
         return;
     }
+    sdl_post_key_down(key);
     if (!(key.keysym.mod & KMOD_CTRL) || key.repeat)
         return;
     for (const Shortcut& shortcut : SHORTCUTS) {
@@ -119,10 +159,10 @@ void sdl_window_event(const SDL_WindowEvent& event)
         return;
     if (event.event == SDL_WINDOWEVENT_CLOSE)
         sdl_post(HOST_WM_CLOSE, 0, 0);
-    else if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        window->client_width = event.data1;
-        window->client_height = event.data2;
-    }
+    else if (event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        // Maximised or resized: the largest whole zoom that fits; the frame buffers keep their
+        // size.
+        sdl.zoom = sdl_zoom_fit(event.data1, event.data2, sdl.client_width, sdl.client_height);
 }
 
 void sdl_translate(const SDL_Event& event)
@@ -162,10 +202,66 @@ bool sdl_ensure_texture(int32_t width, int32_t height)
     sdl.texture =
         SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_RGB555, SDL_TEXTUREACCESS_STREAMING,
                           sdl.texture_width, sdl.texture_height);
+    if (sdl.texture)
+        SDL_SetTextureScaleMode(sdl.texture, SDL_ScaleModeNearest);
     return sdl.texture != nullptr;
 }
 
+// The last presented frame, at the zoom, on the class background (white), which shows wherever
+// the frame does not reach: around it, and in the guard row at the bottom of the client area.
+void sdl_show_frame()
+{
+    SDL_SetRenderDrawColor(sdl.renderer, 255, 255, 255, 255);
+    SDL_RenderClear(sdl.renderer);
+    const SDL_Rect area{0, 0, sdl.frame_width, sdl.frame_height};
+    const SDL_Rect zoomed{sdl.zoom.offset_x, sdl.zoom.offset_y, sdl.frame_width * sdl.zoom.scale,
+                          sdl.frame_height * sdl.zoom.scale};
+    if (sdl.texture)
+        SDL_RenderCopy(sdl.renderer, sdl.texture, &area, &zoomed);
+    SDL_RenderPresent(sdl.renderer);
+}
+
+// Events of the main window while a modal box is open: it keeps its picture and raises the box
+// when clicked; the rest is posted as usual, and the dialog drops it when it ends.
+void sdl_owner_event(const SDL_Event& event)
+{
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED &&
+        sdl.renderer)
+        sdl_show_frame();
+    if (event.type == SDL_MOUSEBUTTONDOWN)
+        sdl_dialog_raise();
+    sdl_translate(event);
+}
+
+// Waits for the user's input to the open box; an interrupt from the terminal cancels it.
+bool sdl_wait_box_input(HostMessage* input, bool post_owner_events)
+{
+    SDL_Event event;
+    while (SDL_WaitEvent(&event)) {
+        switch (sdl_dialog_event(event, input)) {
+        case SdlDialogEvent::Input:
+            return true;
+        case SdlDialogEvent::Handled:
+            continue;
+        case SdlDialogEvent::Other:
+            break;
+        }
+        if (event.type == SDL_QUIT) {
+            *input = {nullptr, HOST_WM_CLOSE, 0, 0, 0, 0};
+            return true;
+        }
+        if (post_owner_events)
+            sdl_owner_event(event);
+    }
+    return false;
+}
+
 } // namespace
+
+void sdl_host_set_zoom(int32_t zoom)
+{
+    sdl.first_zoom = std::max(1, zoom);
+}
 
 uint32_t host_tick_count()
 {
@@ -182,11 +278,23 @@ uint16_t host_async_key_state(int virtual_key)
     return 0;
 }
 
+// Printed on stderr too, so that a terminal keeps the message after the box is gone.
 void host_message_box(const char* caption, const char* text)
 {
     const std::string utf8 = emu_utf8_from_cp932(text);
     std::fprintf(stderr, "%s: %s\n", caption, utf8.c_str());
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, utf8.c_str(), nullptr);
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return;
+    if (!sdl_dialog_open(sdl.window, {caption, text, ERROR_BOX_BUTTON, ERROR_BOX_OK},
+                         sdl.zoom.scale)) {
+        // With no face to draw with, SDL's own box, where the window system can show one.
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, utf8.c_str(), nullptr);
+        return;
+    }
+    // Every input to the box closes it: its button, Return, Escape, its close box.
+    HostMessage input;
+    sdl_wait_box_input(&input, false);
+    sdl_dialog_close(sdl.window);
 }
 
 void host_change_directory(const char* path)
@@ -196,24 +304,10 @@ void host_change_directory(const char* path)
     }
 }
 
+// The entry has opened the display (host/sdl/sdl_main.cpp); a class needs nothing more of SDL.
 bool emu_backend_register_class()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO))
-        return true;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL could not start its video system: %s\n", SDL_GetError());
-        return false;
-    }
-    // With no display SDL falls back to drawing nowhere; a window nobody can see or close is
-    // worse than saying so, unless that driver was asked for.
-    const std::string_view driver = SDL_GetCurrentVideoDriver();
-    if ((driver == "offscreen" || driver == "dummy") && !std::getenv("SDL_VIDEODRIVER")) {
-        std::fprintf(stderr, "No display found (DISPLAY and WAYLAND_DISPLAY are unset). Run the "
-                             "demo on a desktop, or render it to PNG files with luma-capture.\n");
-        SDL_Quit();
-        return false;
-    }
-    return true;
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0;
 }
 
 bool emu_backend_create_window(HostWindow* window, const char* title, int32_t outer_width,
@@ -221,8 +315,12 @@ bool emu_backend_create_window(HostWindow* window, const char* title, int32_t ou
 {
     window->client_width = outer_width - 2 * FRAME_BORDER;
     window->client_height = outer_height - 2 * FRAME_BORDER - FRAME_CAPTION - FRAME_MENU_BAR;
+    sdl.client_width = window->client_width;
+    sdl.client_height = window->client_height;
+    sdl.zoom = {sdl.first_zoom, 0, 0};
     sdl.window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                  window->client_width, window->client_height,
+                                  window->client_width * sdl.first_zoom,
+                                  window->client_height * sdl.first_zoom,
                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!sdl.window) {
         std::fprintf(stderr, "SDL could not open a window: %s\n", SDL_GetError());
@@ -235,7 +333,7 @@ bool emu_backend_create_window(HostWindow* window, const char* title, int32_t ou
     if (!sdl.renderer) {
         std::fprintf(stderr, "SDL could not draw into the window: %s\n", SDL_GetError());
         SDL_DestroyWindow(sdl.window);
-        sdl = {};
+        sdl.window = nullptr;
         return false;
     }
     return true;
@@ -254,7 +352,9 @@ void emu_backend_destroy_window(HostWindow*)
         SDL_DestroyRenderer(sdl.renderer);
     if (sdl.window)
         SDL_DestroyWindow(sdl.window);
+    const int32_t first_zoom = sdl.first_zoom;
     sdl = {};
+    sdl.first_zoom = first_zoom;
 }
 
 void emu_backend_set_topmost(HostWindow*, bool topmost)
@@ -286,29 +386,26 @@ void emu_backend_present(HostWindow*, const uint16_t* pixels, int32_t pitch, int
         return;
     const SDL_Rect area{0, 0, width, height};
     SDL_UpdateTexture(sdl.texture, &area, pixels, pitch * static_cast<int>(sizeof *pixels));
-    // Whatever the frame does not cover shows the class background, white.
-    SDL_SetRenderDrawColor(sdl.renderer, 255, 255, 255, 255);
-    SDL_RenderClear(sdl.renderer);
-    SDL_RenderCopy(sdl.renderer, sdl.texture, &area, &area);
-    SDL_RenderPresent(sdl.renderer);
+    sdl.frame_width = width;
+    sdl.frame_height = height;
+    sdl_show_frame();
+}
+
+void emu_backend_dialog_open(HostWindow*)
+{
+    sdl.dialog_open = sdl_dialog_open(sdl.window, DIALOG, sdl.zoom.scale);
+}
+
+void emu_backend_dialog_close()
+{
+    sdl_dialog_close(sdl.window);
+    sdl.dialog_open = false;
 }
 
 bool emu_backend_dialog_input(HostMessage* message)
 {
-    const SDL_MessageBoxButtonData button{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDC_CLOSE,
-                                          DIALOG_BUTTON};
-    const SDL_MessageBoxData box{
-        SDL_MESSAGEBOX_INFORMATION, sdl.window, DIALOG_TITLE, DIALOG_TEXT, 1, &button, nullptr};
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0)
-        return false;
-    // The button reaches the dialog as its command; Escape or closing the box is the Escape key.
-    *message = {nullptr, HOST_WM_COMMAND, static_cast<uintptr_t>(IDC_CLOSE), 0, 0, 0};
-    if (pressed != IDC_CLOSE) {
-        message->message = HOST_WM_CHAR;
-        message->wparam = KEY_ESCAPE;
-    }
-    return true;
+    // A box that could not open leaves nobody to close it: the dialog ends at once.
+    return sdl.dialog_open && sdl_wait_box_input(message, true);
 }
 
 void emu_backend_note(std::string_view) {}

@@ -180,6 +180,41 @@ TEST_F(ShowcaseTest, HeldButtonHitsTheObjectUntilItIsDestroyedAndTheResetBringsI
     EXPECT_EQ(headless_frames_presented(), 8u);
 }
 
+TEST_F(ShowcaseTest, EveryKeyPressActsOnce)
+{
+    // Taps between two frames, pressed and released before the next one polls: each selects its
+    // filter once, so the later tap's filter wins even though the first digit's code is higher.
+    constexpr int32_t k = 1;
+    at_frame(1, [] {
+        headless_set_key(HOST_VK_0 + 7, true);
+        headless_set_key(HOST_VK_0 + 7, false);
+    });
+    at_frame(2, [] {
+        EXPECT_EQ(showcase().filter, 7);
+        headless_set_key(HOST_VK_0 + 4, true);
+        headless_set_key(HOST_VK_0 + 4, false);
+    });
+    at_frame(3, [] {
+        EXPECT_EQ(showcase().filter, 4);
+        headless_move_cursor(record(k).screen_x, record(k).screen_y);
+        headless_post(HOST_WM_LBUTTONDOWN);
+    });
+    // The held button destroys the cube in frames 4 to 7. R is then held for ten frames, its
+    // keyboard repeating every frame: one reset in frame 8 brings the cube back, the button
+    // destroys it again in frames 8 to 11, and no later reset undoes that.
+    at_frame(7, [] {
+        EXPECT_EQ(pick_live_objects(), SHOWCASE_OBJECTS - 1);
+        headless_set_key(SHOWCASE_KEY_RESET, true);
+    });
+    at_frame(8, [] { EXPECT_EQ(pick_live_objects(), SHOWCASE_OBJECTS); });
+    for (uint32_t frame = 8; frame < 17; ++frame)
+        at_frame(frame, [] { headless_set_key(SHOWCASE_KEY_RESET, true); });
+    at_frame(17, [] { EXPECT_EQ(pick_live_objects(), SHOWCASE_OBJECTS - 1); });
+    headless_close_after_frames(17);
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(headless_frames_presented(), 17u);
+}
+
 TEST_F(ShowcaseTest, EveryFilterChangesTheFrameByItsRule)
 {
     const std::vector<Frame> plain = run_with_filter(-1, 3);
