@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "tests/support/generator.h"
 #include "tests/support/model_fixture.h"
 
 namespace {
@@ -157,13 +158,14 @@ TEST_F(EffectTest, ScaleAndColourModes)
     const int32_t square = script(EFFECT_KIND_MODEL, MODEL_DISC, 3, 0);
     start(shrink, 8, {0, 0, 0, 0});
     start(square, 8, {0, 0, 0, 0});
-    frames(4);
+    frames(2);
     pass();
-    // Age 4 of 8: shrinking (4 x 1024 / 8) = 512; square (4 x 32)^2 / 8 = 2048.
-    EXPECT_EQ(scene_header().vertices[1].x, CX + 256);
-    EXPECT_EQ(scene_header().vertices[17 + 1].x, CX + 1024);
-    // Fading in: 1020 x 4 / 8 = 510 gives (255 x 510) >> 10 = 127; the instance's own 1020, 254.
-    EXPECT_EQ(rgb(scene_header().colour_entries[1]), std::tuple(127, 127, 127));
+    // Age 2 of 8 (away from the midpoint, where shrinking and growing agree): shrinking
+    // (8 - 2) x 1024 / 8 = 768; square (2 x 32)^2 / 8 = 512.
+    EXPECT_EQ(scene_header().vertices[1].x, CX + 384);
+    EXPECT_EQ(scene_header().vertices[17 + 1].x, CX + 256);
+    // Fading in: 1020 x 2 / 8 = 255 gives (255 x 255) >> 10 = 63; the instance's own 1020, 254.
+    EXPECT_EQ(rgb(scene_header().colour_entries[1]), std::tuple(63, 63, 63));
     EXPECT_EQ(rgb(scene_header().colour_entries[3]), std::tuple(254, 254, 254));
     scene_restore_header();
 }
@@ -178,7 +180,11 @@ TEST_F(EffectTest, LaterStepsKeepWhatEarlierOnesSetAndRollsDrawOncePerPlay)
     const int32_t first = effect_script_first_step(1);
     EXPECT_EQ(effect_step(first)->next, first + 1);
     start(first, 8, {-30, 12, 0, 0});
-    const auto one_draw_after = [](uint32_t state) { return state * 214013u + 2531011u; };
+    const auto one_draw_after = [](uint32_t state) {
+        TestGenerator generator{state};
+        generator.next();
+        return generator.state;
+    };
 
     uint32_t state = random_state();
     frames(1);
