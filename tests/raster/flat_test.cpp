@@ -133,7 +133,7 @@ TEST(FlatTest, BoxesKeepTheirSidesWhereTheBoxPutsThem)
         int32_t width, height, x, y, w, h;
     };
     const Case cases[] = {
-        {64, 64, 0, 0, 50, 50},  // the bottom-right corner left out
+        {64, 64, 0, 0, 50, 50},   // the bottom-right corner left out
         {64, 32, -10, 5, 30, 20}, // no left side, edges 20 long
         {64, 32, -10, 2, 70, 10}, // edges stop at the right side, not the surface's edge
         {64, 32, 5, -5, 10, 35},  // no top edge, sides down to row 29
