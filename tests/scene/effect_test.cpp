@@ -88,10 +88,8 @@ TEST_F(EffectTest, BurstScriptIsBuiltAtStartup)
     EXPECT_EQ(std::tuple(step.model, step.position_mode, step.rotation_mode, step.scale_mode,
                          step.colour_mode, step.start_frame, step.parameter, step.kind, step.next),
               std::tuple(5, 0, 1, 1, 2, 0, 64, 2, EFFECT_NO_STEP));
-    for (int32_t k = 0; k < EFFECT_INSTANCES; ++k)
-        EXPECT_EQ(effect_instance_first_step(k), EFFECT_FREE);
-    EXPECT_EQ(effect_instance_first_step(32), EFFECT_FREE);
-    EXPECT_EQ(effect_instance_first_step(-1), EFFECT_FREE);
+    for (int32_t k = -1; k <= EFFECT_INSTANCES; ++k)
+        EXPECT_EQ(effect_instance_first_step(k), EFFECT_FREE) << k;
 }
 
 TEST_F(EffectTest, BurstPlaysThirtyThreeTimesAndDrawsNothingAtAgeZero)
@@ -232,13 +230,12 @@ TEST_F(EffectTest, CopiedPacketsNameTheBuffersNextVerticesAndColours)
     EXPECT_EQ(counts(), std::tuple(16, 117, 9));
     const uint8_t* packet = scene_header().first_packet;
     for (int32_t i = 0; i < 16; ++i, packet += 44) {
-        EXPECT_EQ(packet_get<uint32_t>(packet, PACKET_TAG_AT), 83u);
-        EXPECT_EQ(packet_get<int32_t>(packet, PACKET_SIZE_AT), 44);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[0])), 100);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[1])), 101 + i);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[2])), 101 + (i + 1) % 16);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, colour[0])), 8);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, colour[2])), 7);
+        TriPacket tri;
+        std::memcpy(&tri, packet, sizeof tri);
+        EXPECT_EQ(std::tuple(tri.tag, tri.size, tri.vertex[0], tri.vertex[1], tri.vertex[2],
+                             tri.colour[0], tri.colour[2]),
+                  std::tuple(83u, 44, 100, 101 + i, 101 + (i + 1) % 16, 8, 7))
+            << i;
     }
     EXPECT_EQ(std::memcmp(packets.data(), model_packet(model.packets), packets.size()), 0);
     EXPECT_EQ(model_get(MODEL_DISC)->vertex_count, 17);
@@ -271,11 +268,11 @@ TEST_F(EffectTest, MarkerNamesItsInstanceAndVertexWithDepthOffsetZero)
     frames(1);
     pass();
     EXPECT_EQ(counts(), std::tuple(17, 34, 2));
-    const uint8_t* packet = scene_header().packet_write + 704;
-    EXPECT_EQ(packet_get<uint32_t>(packet, PACKET_TAG_AT), 0x10051u);
-    EXPECT_EQ(packet_get<int32_t>(packet, PACKET_SIZE_AT), 24);
-    EXPECT_EQ(packet_get<int16_t>(packet, PACKET_DEPTH_OFFSET_AT), 0);
-    EXPECT_EQ(packet_get<int16_t>(packet, PACKET_SLOT_AT), 33);
+    MarkerPacket marker_packet;
+    std::memcpy(&marker_packet, scene_header().packet_write + 704, sizeof marker_packet);
+    EXPECT_EQ(std::tuple(marker_packet.tag, marker_packet.size, marker_packet.depth_offset,
+                         marker_packet.slot),
+              std::tuple(0x10051u, 24, 0, 33));
     const ScreenVertex& v = scene_header().vertices[33];
     EXPECT_EQ(std::tuple(v.x, v.y, v.depth, v.clip), std::tuple(CX + 40, CY - 8, 0, 0));
     scene_restore_header();
