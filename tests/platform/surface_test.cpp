@@ -202,6 +202,12 @@ TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
     }
     EXPECT_EQ(surface_create_offscreen(), 4);
     EXPECT_TRUE(headless_error_boxes().empty());
+    // Made inside a frame, a slot leaves the frame's DC to the present.
+    const uint32_t presented = headless_frames_presented();
+    surface_begin_frame(window, SURFACE_CLEAR);
+    EXPECT_EQ(surface_create_offscreen(), 5);
+    surface_present();
+    EXPECT_EQ(headless_frames_presented(), presented + 1);
 }
 
 TEST_F(SurfaceTest, OddClientWidthIsReducedToKeepPitchEqualToWidth)
