@@ -210,6 +210,13 @@ TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
     EXPECT_EQ(headless_frames_presented(), presented + 1);
 }
 
+TEST_F(SurfaceTest, OnlySixteenBitFrameBuffersCanBeMade)
+{
+    EXPECT_EQ(surface_set_depth(32), -1);
+    ASSERT_EQ(headless_error_boxes().size(), 1u);
+    EXPECT_EQ(headless_error_boxes()[0].text_utf8, "画面バッファの作成に失敗しました。");
+}
+
 TEST_F(SurfaceTest, OddClientWidthIsReducedToKeepPitchEqualToWidth)
 {
     app_teardown();

@@ -329,7 +329,13 @@ TEST_F(OrderingTableTest, PacketsIndexingOutsideTheirTablesAreSkipped)
     QuadPacket no_texture = quad_packet(PACKET_TEX_QUAD, 0, 0);
     no_texture.slot = 3;
     add(no_texture);
+    // Two vertices, but the back-face test reads a third, which must lie in the table too.
+    TriPacket two_vertices = tri_packet(2 | PACKET_FLAG_CULL_BACK, 0, 0, 0, RED_INDEX);
+    packet_put<int16_t>(reinterpret_cast<uint8_t*>(&two_vertices),
+                        packet_index_at(PACKET_VERTICES, 2, 2), 1500);
+    const int32_t two = add(two_vertices);
     draw();
+    EXPECT_EQ(stored<TriPacket>(two).depth, 0) << "never given a depth";
     EXPECT_TRUE(canvas.runs().empty());
 
     // Packets after them are still walked, and the last indices of each table are in it.

@@ -2,12 +2,16 @@
 // destroyed, the reset, the filter keys, and its textures and flat colours on the screen.
 #include <algorithm>
 #include <array>
+#include <string>
+#include <tuple>
 
+#include "platform/texture.h"
 #include "scene/effect.h"
 #include "scene/pick.h"
 #include "showcase/panel.h"
 #include "showcase/ring.h"
 #include "tests/support/program.h"
+#include "text/text.h"
 
 namespace {
 
@@ -63,6 +67,10 @@ protected:
         return headless_screen();
     }
 
+    static std::string status_text()
+    {
+        return text_windows()[showcase().status_window].text;
+    }
     static const ShowcaseObject& object(int32_t k)
     {
         return showcase().objects[k];
@@ -80,6 +88,7 @@ TEST_F(ShowcaseTest, HeldButtonHitsTheObjectUntilItIsDestroyedAndTheResetBringsI
     at_frame(1, [&] {
         EXPECT_EQ(object(k).hit_points, 4);
         EXPECT_EQ(pick_live_objects(), SHOWCASE_OBJECTS);
+        EXPECT_NE(status_text().find("Objects left: 15 of 15"), std::string::npos);
         headless_move_cursor(record(k).screen_x, record(k).screen_y);
         headless_post(HOST_WM_LBUTTONDOWN);
     });
@@ -115,6 +124,7 @@ TEST_F(ShowcaseTest, HeldButtonHitsTheObjectUntilItIsDestroyedAndTheResetBringsI
     // Still held, but the destroyed object is no longer pickable: no further burst.
     at_frame(7, [&] {
         EXPECT_EQ(running_effects(), 4);
+        EXPECT_NE(status_text().find("Objects left: 14 of 15"), std::string::npos);
         headless_post(HOST_WM_LBUTTONUP);
         headless_set_key(SHOWCASE_KEY_RESET, true);
     });
@@ -133,6 +143,39 @@ TEST_F(ShowcaseTest, HeldButtonHitsTheObjectUntilItIsDestroyedAndTheResetBringsI
     EXPECT_EQ(run(8), 0);
 }
 
+// One hit: the object then moves by its velocity / 2^15 a frame, the velocity fading by 1/16 and
+// the swelling of the hit by 1/8 a frame.
+TEST_F(ShowcaseTest, AHitObjectDriftsAndSettles)
+{
+    constexpr int32_t k = 1;
+    ObjectBody hit{};
+    Vec3 position{};
+    at_frame(1, [&] {
+        headless_move_cursor(record(k).screen_x, record(k).screen_y);
+        // The panels: the status line at the top, the controls at the bottom.
+        EXPECT_EQ(text_windows()[showcase().status_window].y, 0);
+        EXPECT_EQ(text_windows()[showcase().help_window].y, 461 - PANEL_HEIGHT);
+        headless_post(HOST_WM_LBUTTONDOWN);
+    });
+    at_frame(2, [&] {
+        hit = *pick_body(object(k).slot);
+        position = *scene_object_position(object(k).slot);
+        EXPECT_EQ(hit.hit_points, object(k).hit_points - 1);
+        headless_post(HOST_WM_LBUTTONUP);
+    });
+    at_frame(3, [&] {
+        const ObjectBody& now = *pick_body(object(k).slot);
+        const Vec3& v = hit.velocity;
+        EXPECT_EQ(std::tuple(now.velocity.x, now.velocity.y, now.velocity.z),
+                  std::tuple(v.x - (v.x >> 4), v.y - (v.y >> 4), v.z - (v.z >> 4)));
+        const Vec3 moved = minus(*scene_object_position(object(k).slot), position);
+        EXPECT_EQ(std::tuple(moved.x, moved.y, moved.z),
+                  std::tuple(v.x >> 15, v.y >> 15, v.z >> 15));
+        EXPECT_EQ(now.hit_value, hit.hit_value - (hit.hit_value >> 3));
+    });
+    EXPECT_EQ(run(3), 0);
+}
+
 // The filters' pixels are the filter tests' concern; here each digit key selects its filter,
 // which changes the frame below the status window (key 0 leaves it as it was).
 TEST_F(ShowcaseTest, KeyNSelectsFilterNAndTheFrameChanges)
@@ -148,7 +191,23 @@ TEST_F(ShowcaseTest, KeyNSelectsFilterNAndTheFrameChanges)
 
 TEST_F(ShowcaseTest, TexturesAndFlatColoursReachTheScreen)
 {
-    const Frame frame = run_with_filter(-1, 1);
+    at_frame(1, [] {
+        // The checker's squares are 4 texels wide; the floor's tiles 16, light and dark in turn,
+        // with grout on each tile's first row and column.
+        const int32_t checker_slot = showcase().textures[1];
+        const Pixel* checker = tex_pixels(checker_slot);
+        const int32_t w = 1 << tex_log2_width(checker_slot);
+        const uint16_t a = rgb(31, 20, 4), b = rgb(4, 10, 28);
+        EXPECT_EQ(std::tuple(checker[3], checker[4], checker[4 * w], checker[4 * w + 4]),
+                  std::tuple(a, b, b, a));
+        const Pixel* floor = tex_pixels(showcase().textures[0]);
+        const uint16_t grout = rgb(3, 3, 4), light = rgb(14, 12, 9), dark = rgb(8, 7, 6);
+        EXPECT_EQ(std::tuple(floor[5], floor[5 * 128], floor[128 + 1], floor[128 + 17],
+                             floor[17 * 128 + 1], floor[17 * 128 + 17]),
+                  std::tuple(grout, grout, light, dark, dark, light));
+    });
+    EXPECT_EQ(run(1), 0);
+    const Frame frame = headless_screen();
     const auto shown = [&](uint16_t pixel) {
         return std::count(frame.begin(), frame.end(), pixel);
     };
