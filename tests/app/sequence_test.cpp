@@ -7,6 +7,7 @@
 #include "scene/model.h"
 #include "scene/pick.h"
 #include "scene/scene_buffer.h"
+#include "showcase/showcase.h"
 #include "tests/support/program.h"
 #include "text/text.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr uintptr_t ESCAPE = 27;
 constexpr char ALLOCATION_FAILURE[] = "byteの領域の確保に失敗しました。";
+constexpr char NO_FRAME_BUFFER[] = "画面バッファの作成に失敗しました。";
 
 constexpr int64_t round_to_entries(int64_t bytes)
 {
@@ -29,35 +31,49 @@ constexpr int64_t SCENE_BUFFER_BYTES =
     (SCENE_FLAT_COLOURS + 2 * SCENE_SPARE_ENTRIES) * SCENE_ENTRY_BYTES +
     SCENE_FLAT_COLOURS * sizeof(Pixel);
 
-// Every allocation of start-up, in its order, with the bytes each module asks for.
-struct StartupAllocation {
-    const char* what;
-    int64_t bytes;
+// The shell's start-up allocations, in order, with the bytes each module asks for: all of the
+// demo's, and the first of the showcase's, whose own textures and meshes follow.
+constexpr int64_t SHELL_ALLOCATIONS[] = {
+    SURFACE_SLOTS * sizeof(SurfaceSlot),
+    ANGLE_TURN * sizeof(int32_t),
+    ANGLE_TURN * sizeof(int32_t),
+    MATRIX_STACK_DEPTH * sizeof(Matrix),
+    TABLE_TYPES * sizeof(TableEntry),
+    OT_BUCKETS * sizeof(int32_t),
+    SCENE_BUFFER_BYTES,
+    PICK_POOL_BYTES,
+    EFFECT_STEP_STORE_BYTES,
+    EFFECT_INSTANCE_TABLE_BYTES,
+    MODEL_TABLE_SIZE * sizeof(Model),
+    int64_t{MODEL_ITEMS} * MODEL_ITEM_BYTES,
+    MODEL_PACKET_STORE_BYTES,
+    MSGWIN_COUNT * sizeof(MessageWindow),
+    (sizeof(Vec3) + sizeof(ScreenVertex)) * STAR_COUNT,
 };
-constexpr StartupAllocation STARTUP_ALLOCATIONS[] = {
-    {"surface slots", SURFACE_SLOTS * sizeof(SurfaceSlot)},
-    {"sine table", ANGLE_TURN * sizeof(int32_t)},
-    {"cosine table", ANGLE_TURN * sizeof(int32_t)},
-    {"matrix stack", MATRIX_STACK_DEPTH * sizeof(Matrix)},
-    {"table registry", TABLE_TYPES * sizeof(TableEntry)},
-    {"ordering table", OT_BUCKETS * sizeof(int32_t)},
-    {"scene buffer", SCENE_BUFFER_BYTES},
-    {"pick pool", PICK_POOL_BYTES},
-    {"effect steps", EFFECT_STEP_STORE_BYTES},
-    {"effect instances", EFFECT_INSTANCE_TABLE_BYTES},
-    {"model table", MODEL_TABLE_SIZE * sizeof(Model)},
-    {"model items", int64_t{MODEL_ITEMS} * MODEL_ITEM_BYTES},
-    {"model packets", MODEL_PACKET_STORE_BYTES},
-    {"message windows", MSGWIN_COUNT * sizeof(MessageWindow)},
-    {"point field", (sizeof(Vec3) + sizeof(ScreenVertex)) * STAR_COUNT},
-};
+constexpr uint32_t SHELL_ALLOCATION_COUNT = std::size(SHELL_ALLOCATIONS);
 
-using SequenceTest = ProgramTest;
+class SequenceTest : public ProgramTest {
+protected:
+    // A start-up that failed: its boxes, no frame, the quit code 0; teardown frees everything.
+    void expect_stopped(const std::vector<std::string>& boxes)
+    {
+        std::vector<std::string> shown;
+        for (const HeadlessErrorBox& box : headless_error_boxes()) {
+            EXPECT_EQ(box.caption, "Error");
+            shown.push_back(box.text_utf8);
+        }
+        EXPECT_EQ(shown, boxes);
+        EXPECT_EQ(headless_frames_presented(), 0u);
+        EXPECT_EQ(count("quit 0"), 1);
+        app_teardown();
+        EXPECT_EQ(headless_live_bitmaps(), 0);
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks_before);
+    }
+};
 
 TEST_F(SequenceTest, StartupRunsInOrderAndClosingRunsTeardownThenQuits)
 {
-    headless_close_after_frames(3);
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(3), 0);
     EXPECT_EQ(headless_frames_presented(), 3u);
     EXPECT_TRUE(headless_error_boxes().empty());
 
@@ -79,111 +95,82 @@ TEST_F(SequenceTest, StartupRunsInOrderAndClosingRunsTeardownThenQuits)
     EXPECT_LT(position("delete bitmap", bitmaps - 1), position("destroy menu"));
     EXPECT_LT(position("destroy menu"), position("quit 0"));
     EXPECT_EQ(position("present", 3), -1);
-    EXPECT_EQ(headless_live_bitmaps(), 0);
     EXPECT_FALSE(headless_window_alive());
 }
 
-TEST_F(SequenceTest, EveryStartupAllocationFailingAloneNamesItsBytesAndRunsNoFrame)
+// Each program's start-up allocations failing one at a time stop start-up there: one box (for
+// the shell's own allocations with the exact byte count), no allocation after it, no frame.
+TEST_F(SequenceTest, EveryStartupAllocationOfEitherProgramCanFailAlone)
 {
-    // A whole start-up makes exactly these allocations.
-    headless_close_after_frames(1);
-    const uint32_t before = mem_stats().calls;
-    ASSERT_EQ(run(), 0);
-    ASSERT_EQ(mem_stats().calls - before, std::size(STARTUP_ALLOCATIONS));
-
-    // Failing each one in turn stops start-up there: one box with its exact byte count, no
-    // allocation after it, no frame, the quit code 0; teardown then frees every block and bitmap.
-    uint32_t failing = 0;
-    for (const StartupAllocation& allocation : STARTUP_ALLOCATIONS) {
-        SCOPED_TRACE(allocation.what);
+    for (const AppProgram* each : {&APP_DEMO, &APP_SHOWCASE}) {
+        program = each;
         headless_reset();
-        const uint32_t start = mem_stats().calls;
-        mem_fail_call(++failing);
-        EXPECT_EQ(run(), 0);
-        EXPECT_EQ(mem_stats().calls - start, failing);
-        ASSERT_EQ(headless_error_boxes().size(), 1u);
-        EXPECT_EQ(headless_error_boxes()[0].caption, "Error");
-        EXPECT_EQ(headless_error_boxes()[0].text_utf8,
-                  std::to_string(allocation.bytes) + ALLOCATION_FAILURE);
-        EXPECT_EQ(headless_frames_presented(), 0u);
-        EXPECT_EQ(count("quit 0"), 1);
+        const uint32_t before = mem_stats().calls;
+        ASSERT_EQ(run(1), 0);
+        const uint32_t allocations = mem_stats().calls - before;
         app_teardown();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks_before);
-        EXPECT_EQ(headless_live_bitmaps(), 0);
+        if (each == &APP_DEMO)
+            EXPECT_EQ(allocations, SHELL_ALLOCATION_COUNT);
+        else
+            EXPECT_GT(allocations, SHELL_ALLOCATION_COUNT);
+        for (uint32_t failing = 1; failing <= allocations; ++failing) {
+            SCOPED_TRACE(std::string(each->title) + ", allocation " + std::to_string(failing));
+            headless_reset();
+            const uint32_t start = mem_stats().calls;
+            mem_fail_call(failing);
+            EXPECT_EQ(run(1), 0);
+            EXPECT_EQ(mem_stats().calls - start, failing);
+            ASSERT_EQ(headless_error_boxes().size(), 1u);
+            if (failing <= SHELL_ALLOCATION_COUNT) {
+                EXPECT_EQ(headless_error_boxes()[0].text_utf8,
+                          std::to_string(SHELL_ALLOCATIONS[failing - 1]) + ALLOCATION_FAILURE);
+            }
+            expect_stopped({headless_error_boxes()[0].text_utf8});
+        }
     }
 }
 
-// The text system's failures: no font (whose box the host shows, naming the package to install)
-// or no text layer (no box). Either stops start-up before any frame, with the quit code 0, and
-// a layer whose creation failed leaves its slot free.
-TEST_F(SequenceTest, NoFontOrNoTextLayerStopsStartupBeforeAnyFrame)
+// No font (whose box the host shows, naming the package to install), no frame buffer or no text
+// layer (each a frame buffer's box): start-up stops before any frame, and a layer whose creation
+// failed leaves its slot free.
+TEST_F(SequenceTest, NoFontFrameBufferOrTextLayerStopsStartupBeforeAnyFrame)
 {
     struct Case {
         const char* what;
         void (*fail)();
-        std::vector<std::string> boxes;
+        const char* box;
         int32_t free_slot; // the layer's slot, or -1
     };
-    const std::string no_font = "No Japanese Mincho font was found. Install one with: sudo "
-                                "apt-get install fonts-ipafont-mincho";
-    // A layer that cannot be made says so as a frame buffer does.
-    const std::string no_layer = "画面バッファの作成に失敗しました。";
+    const char* no_font = "No Japanese Mincho font was found. Install one with: sudo apt-get "
+                          "install fonts-ipafont-mincho";
     // Bitmaps and memory DCs 1 and 2 are the frame buffers', 3 the colour layer's, 4 the mask's.
+    constexpr int32_t COLOUR = SURFACE_FRAME_BUFFERS;
     const Case cases[] = {
-        {"font", headless_fail_font, {no_font}, -1},
-        {"colour layer DC", [] { headless_fail_memory_dc(3); }, {no_layer}, SURFACE_FRAME_BUFFERS},
-        {"colour layer bitmap", [] { headless_fail_bitmap(3); }, {no_layer}, SURFACE_FRAME_BUFFERS},
-        {"mask layer DC",
-         [] { headless_fail_memory_dc(4); },
-         {no_layer},
-         SURFACE_FRAME_BUFFERS + 1},
-        {"mask layer bitmap",
-         [] { headless_fail_bitmap(4); },
-         {no_layer},
-         SURFACE_FRAME_BUFFERS + 1},
+        {"font", headless_fail_font, no_font, -1},
+        {"frame buffer DC", [] { headless_fail_memory_dc(1); }, NO_FRAME_BUFFER, -1},
+        {"frame buffer bitmap", [] { headless_fail_bitmap(2); }, NO_FRAME_BUFFER, -1},
+        {"colour layer DC", [] { headless_fail_memory_dc(3); }, NO_FRAME_BUFFER, COLOUR},
+        {"colour layer bitmap", [] { headless_fail_bitmap(3); }, NO_FRAME_BUFFER, COLOUR},
+        {"mask layer DC", [] { headless_fail_memory_dc(4); }, NO_FRAME_BUFFER, COLOUR + 1},
+        {"mask layer bitmap", [] { headless_fail_bitmap(4); }, NO_FRAME_BUFFER, COLOUR + 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         headless_reset();
         c.fail();
-        EXPECT_EQ(run(), 0);
-        std::vector<std::string> boxes;
-        for (const HeadlessErrorBox& box : headless_error_boxes()) {
-            EXPECT_EQ(box.caption, "Error");
-            boxes.push_back(box.text_utf8);
-        }
-        EXPECT_EQ(boxes, c.boxes);
-        EXPECT_EQ(headless_frames_presented(), 0u);
-        EXPECT_EQ(count("quit 0"), 1);
+        EXPECT_EQ(run(1), 0);
         if (c.free_slot >= 0) {
             EXPECT_EQ(surface_slot_dc(c.free_slot), nullptr);
             EXPECT_EQ(surface_slot_pixels(c.free_slot), nullptr);
         }
-        app_teardown();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks_before);
-        EXPECT_EQ(headless_live_bitmaps(), 0);
-    }
-}
-
-TEST_F(SequenceTest, FrameBufferFailureShowsItsBoxAndRunsNoFrame)
-{
-    for (const auto fail :
-         {+[] { headless_fail_bitmap(2); }, +[] { headless_fail_memory_dc(1); }}) {
-        headless_reset();
-        fail();
-        EXPECT_EQ(run(), 0);
-        ASSERT_EQ(headless_error_boxes().size(), 1u);
-        EXPECT_EQ(headless_error_boxes()[0].caption, "Error");
-        EXPECT_EQ(headless_error_boxes()[0].text_utf8, "画面バッファの作成に失敗しました。");
-        EXPECT_EQ(headless_frames_presented(), 0u);
-        app_teardown();
+        expect_stopped({c.box});
     }
 }
 
 TEST_F(SequenceTest, NoClassOrNoWindowExitsWithFailureAndNoFrame)
 {
     headless_fail_register_class();
-    EXPECT_EQ(run(), APP_EXIT_NO_WINDOW);
+    EXPECT_EQ(run(1), APP_EXIT_NO_WINDOW);
     ASSERT_EQ(headless_error_boxes().size(), 1u);
     EXPECT_EQ(headless_error_boxes()[0].text_utf8, "ウィンドウクラスの登録に失敗しました。");
     EXPECT_EQ(count("create window"), 0);
@@ -191,7 +178,7 @@ TEST_F(SequenceTest, NoClassOrNoWindowExitsWithFailureAndNoFrame)
 
     headless_reset();
     headless_fail_create_window();
-    EXPECT_NE(run(), 0);
+    EXPECT_NE(run(1), 0);
     ASSERT_EQ(headless_error_boxes().size(), 1u);
     EXPECT_EQ(headless_error_boxes()[0].text_utf8, "ウィンドウの作成に失敗しました。");
     EXPECT_EQ(count("chdir data"), 0);
@@ -204,7 +191,7 @@ TEST_F(SequenceTest, EscapeAndQuitCommandQuitWithoutTeardown)
     at_frame(1, [] { headless_post(HOST_WM_CHAR, 'a'); });
     at_frame(2, [] { headless_post(HOST_WM_COMMAND, ID_ALWAYS_ON_TOP + 1); });
     at_frame(3, [] { headless_post(HOST_WM_CHAR, ESCAPE); });
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(10), 0);
     EXPECT_EQ(headless_frames_presented(), 3u);
     EXPECT_EQ(count("delete bitmap"), 0);
     EXPECT_EQ(count("destroy menu"), 0);
@@ -214,7 +201,7 @@ TEST_F(SequenceTest, EscapeAndQuitCommandQuitWithoutTeardown)
     headless_reset();
     actions.clear();
     at_frame(2, [] { headless_post(HOST_WM_COMMAND, (7u << 16) | ID_QUIT); });
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(10), 0);
     EXPECT_EQ(headless_frames_presented(), 2u);
     EXPECT_EQ(count("delete bitmap"), 0);
 }
@@ -262,8 +249,7 @@ TEST_F(SequenceTest, DialogInputQuitsOrClosesOnlyTheDialog)
                     headless_post_dialog(input.message, input.wparam);
             }
         });
-        headless_close_after_frames(3);
-        EXPECT_EQ(run(), 0) << c.what;
+        EXPECT_EQ(run(3), 0) << c.what;
         const long dialog = position("dialog " + std::to_string(IDD_DIALOG));
         EXPECT_LT(position("present", 0), dialog) << c.what;
         if (c.quits) {
@@ -281,19 +267,14 @@ TEST_F(SequenceTest, DialogInputQuitsOrClosesOnlyTheDialog)
 TEST_F(SequenceTest, AlwaysOnTopChecksThenUnchecks)
 {
     bool topmost_after_first = false;
-    bool checked_after_first = false;
     at_frame(1, [] { headless_post(HOST_WM_COMMAND, ID_ALWAYS_ON_TOP); });
     at_frame(2, [&] {
-        topmost_after_first = headless_topmost();
-        checked_after_first = headless_menu_item_checked(ID_ALWAYS_ON_TOP);
+        topmost_after_first = headless_topmost() && headless_menu_item_checked(ID_ALWAYS_ON_TOP);
         headless_post(HOST_WM_COMMAND, ID_ALWAYS_ON_TOP);
     });
-    headless_close_after_frames(3);
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(3), 0);
     EXPECT_TRUE(topmost_after_first);
-    EXPECT_TRUE(checked_after_first);
     EXPECT_FALSE(headless_topmost());
-    EXPECT_FALSE(headless_menu_item_checked(ID_ALWAYS_ON_TOP));
     EXPECT_EQ(events_named("check"), (std::vector<std::string>{"check 40003 1", "check 40003 0"}));
 }
 
@@ -304,8 +285,7 @@ TEST_F(SequenceTest, NoFrameStartsWhileAMessageWaits)
             headless_move_cursor(i, i);
     });
     at_frame(2, [] { headless_post(HOST_WM_LBUTTONDOWN); });
-    headless_close_after_frames(3);
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(3), 0);
     const std::string move = "dispatch " + std::to_string(HOST_WM_MOUSEMOVE);
     EXPECT_LT(position("present", 0), position(move, 0));
     EXPECT_LT(position(move, 4), position("present", 1));

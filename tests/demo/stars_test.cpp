@@ -1,6 +1,5 @@
 // The point field: seeding, the step, re-seeding from one draw, projection through the previous
-// frame's view matrix, and plotting within the surface. The generator's recurrence is written out
-// here to know every draw in advance.
+// frame's view matrix, and plotting within the surface, never on the guard row below it.
 #include "demo/stars.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +14,10 @@
 #include "platform/surface.h"
 #include "scene/projection.h"
 #include "scene/scene.h"
+#include "tests/support/generator.h"
 #include "tests/support/program.h"
 
 namespace {
-
-// The generator, stepped by hand.
-struct Draws {
-    uint32_t state;
-    int32_t next()
-    {
-        state = state * 214013u + 2531011u;
-        return static_cast<int32_t>((state >> 16) & 0x7FFF);
-    }
-};
 
 // The state whose next draw steps to the given state: 0xB9B33155 inverts 214013 modulo 2^32.
 uint32_t state_before(uint32_t next)
@@ -53,7 +43,7 @@ protected:
         field = stars_field();
         ASSERT_NE(field, nullptr);
         pixels = surface_current_pixels();
-        std::fill(pixels, pixels + surface_width() * surface_height(), 0);
+        std::fill(pixels, pixels + surface_width() * (surface_height() + 1), 0);
     }
 
     void TearDown() override
@@ -68,10 +58,11 @@ protected:
             point = {100000, 0, 500, 0};
     }
 
+    // The white pixels of the frame buffer, its guard row included.
     std::vector<int32_t> white_pixels() const
     {
         std::vector<int32_t> found;
-        for (int32_t i = 0; i < surface_width() * surface_height(); ++i) {
+        for (int32_t i = 0; i < surface_width() * (surface_height() + 1); ++i) {
             if (pixels[i] == 0xFFFF)
                 found.push_back(i);
         }
@@ -89,7 +80,7 @@ TEST_F(StarsTest, SeedingTakesFourDrawsPerPoint)
     random_reset(12345);
     ASSERT_EQ(stars_init(), 0);
     field = stars_field();
-    Draws draws{12345};
+    TestGenerator draws{12345};
     for (const Vec3& p : field->points) {
         const int32_t x = draws.next() % 1000 - 500;
         const int32_t y = draws.next() % 1000 - 500;
@@ -133,7 +124,7 @@ TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
     stars_update();
     EXPECT_EQ(fields(field->points[0]), std::tuple(-512, -512, 1000, 0));
     EXPECT_EQ(field->points[1].z, -300);
-    Draws draws{0};
+    TestGenerator draws{0};
     const int32_t r = draws.next();
     EXPECT_EQ(fields(field->points[2]),
               std::tuple((r & 0x3FF) - 512, ((r >> 5) & 0x3FF) - 512, 1000, (r >> 9) & 7));
@@ -154,7 +145,7 @@ TEST_F(StarsTest, OnlyPointsInsideTheSurfaceAndBeforeTheEyeArePlotted)
     const int32_t cy = h >> 1;
     // z is one step further away, as the update moves each point 15 nearer first.
     field->points[0] = {w - cx, 0, 15, 0}; // x = W
-    field->points[1] = {0, h - cy, 15, 0}; // y = H
+    field->points[1] = {0, h - cy, 15, 0}; // y = H, the guard row
     field->points[2] = {-cx, -cy, 15, 0};  // (0, 0)
     field->points[3] = {w - 1 - cx, h - 1 - cy, 15, 0};
     field->points[4] = {-cx - 1, 0, 15, 0};     // x = -1
@@ -184,8 +175,7 @@ TEST_F(StarsProgramTest, FieldIsProjectedThroughThePreviousFramesViewMatrix)
             ++checked;
         });
     }
-    headless_close_after_frames(6);
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(6), 0);
     EXPECT_EQ(checked, 6);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "platform/texture.h"
+#include "tests/support/generator.h"
 
 namespace {
 
@@ -199,55 +200,56 @@ TEST_F(FilterTest, PostDrawTrailShowsEachImageTwiceAveragedWithTheOneBefore)
     }
 }
 
-TEST_F(FilterTest, InvertTurnsEveryChannelAroundAndTwiceRestoresTheFrame)
+// The per-pixel filters over every pixel above the guard row, which none of them touches; the
+// noise ORs one draw into each left pixel, advancing the generator once a pair.
+TEST_F(FilterTest, PixelFiltersFollowTheirRules)
 {
-    const Frame before = fill(0, 3);
-    filter_invert();
-    EXPECT_EQ(current()[0] & 0x7FFF, per_channel([](uint32_t c) { return 31 - c; }, before[0]));
-    filter_invert();
-    EXPECT_EQ(current(), before);
-}
-
-TEST_F(FilterTest, XorSmearOfAUniformFrameLeavesOnlyTheLastPixel)
-{
-    std::fill_n(surface_current_pixels(), w * (h + 1), Pixel{0x5AB5});
-    filter_xor_smear();
-    Frame expected(w * (h + 1), 0x5AB5);
-    std::fill_n(expected.begin(), w * h - 1, Pixel{0});
-    EXPECT_EQ(current(), expected);
-}
-
-TEST_F(FilterTest, GreyGivesEveryChannelTheMeanRoundedDown)
-{
-    // The four named pixels, then every 16-bit value, bit 15 included.
-    Pixel* pixels = surface_current_pixels();
-    for (int32_t i = 0; i < w * (h + 1); ++i)
-        pixels[i] = static_cast<Pixel>(i - 4);
+    struct Rule {
+        const char* name;
+        void (*filter)();
+        Pixel (*pixel)(const Frame& f, size_t i, size_t last, TestGenerator& draws);
+    };
+    const Rule rules[] = {
+        {"invert", filter_invert,
+         [](const Frame& f, size_t i, size_t, TestGenerator&) {
+             return static_cast<Pixel>(~f[i]);
+         }},
+        {"xor smear", filter_xor_smear,
+         [](const Frame& f, size_t i, size_t last, TestGenerator&) {
+             return static_cast<Pixel>(i == last ? f[i] : f[i] ^ f[i + 1]);
+         }},
+        {"grey", filter_grey,
+         [](const Frame& f, size_t i, size_t, TestGenerator&) {
+             const uint32_t level =
+                 (channel(f[i], RED) + channel(f[i], GREEN) + channel(f[i], BLUE)) / 3;
+             return rgb(level, level, level);
+         }},
+        {"noise", filter_noise,
+         [](const Frame& f, size_t i, size_t, TestGenerator& draws) {
+             return static_cast<Pixel>(i % 2 ? f[i] : f[i] | draws.next());
+         }},
+    };
+    for (const Rule& rule : rules) {
+        Frame expected = fill(0, 3);
+        // Every 16-bit value, bit 15 included, among the pixels.
+        for (int32_t i = 0; i < 0x10000 && i < w * h; ++i)
+            surface_current_pixels()[i] = static_cast<Pixel>(i);
+        const Frame before = current();
+        TestGenerator draws{0xC0FFEE};
+        random_reset(draws.state);
+        for (size_t i = 0; i < size_t(w) * h; ++i)
+            expected[i] = rule.pixel(before, i, size_t(w) * h - 1, draws);
+        std::copy(before.begin() + w * h, before.end(), expected.begin() + w * h);
+        rule.filter();
+        EXPECT_EQ(current(), expected) << rule.name;
+        EXPECT_EQ(random_state(), draws.state) << rule.name;
+    }
+    // Worked by hand: grey of white, black, red 31 and (1, 1, 0).
     const Pixel named[] = {0x7FFF, 0x0000, 0x7C00, rgb(1, 1, 0)};
-    std::copy(std::begin(named), std::end(named), pixels);
-    Frame expected = current();
-    for (int32_t i = 0; i < w * h; ++i) {
-        const Pixel p = expected[i];
-        const uint32_t level = (channel(p, RED) + channel(p, GREEN) + channel(p, BLUE)) / 3;
-        expected[i] = rgb(level, level, level);
-    }
+    std::copy(std::begin(named), std::end(named), surface_current_pixels());
     filter_grey();
-    EXPECT_EQ(current(), expected);
-    EXPECT_EQ(Frame(pixels, pixels + 4), (Frame{0x7FFF, 0, 0x294A, 0}));
-}
-
-TEST_F(FilterTest, NoiseOrsOneDrawIntoEachLeftPixelAndAdvancesTheGeneratorByN)
-{
-    Frame expected = fill(0, 5);
-    uint64_t state = 0xC0FFEE;
-    random_reset(static_cast<uint32_t>(state));
-    for (int32_t i = 0; i < w * h; i += 2) {
-        state = (state * 214013 + 2531011) % (1ull << 32);
-        expected[i] |= static_cast<Pixel>((state >> 16) & 0x7FFF);
-    }
-    filter_noise();
-    EXPECT_EQ(current(), expected);
-    EXPECT_EQ(random_state(), static_cast<uint32_t>(state));
+    EXPECT_EQ(Frame(surface_current_pixels(), surface_current_pixels() + 4),
+              (Frame{0x7FFF, 0, 0x294A, 0}));
 }
 
 TEST_F(FilterTest, BlurMatchesTwoPassesPixelByPixelAndLeavesTheGuardRow)

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "app/app.h"
 #include "host/emulated/emulated.h"
@@ -61,56 +63,44 @@ TEST_F(SurfaceTest, SizeIsTheClientSizeWithTheGuardRowLeftOut)
     EXPECT_EQ(surface_slot_dc(-1), nullptr);
 }
 
-TEST_F(SurfaceTest, FirstFrameDoesNotWaitAndLaterOnesWaitTwentyMs)
+TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStart)
 {
     headless_set_ticks(5000);
     headless_set_tick_step(7);
     app_frame(window);
-    EXPECT_EQ(headless_tick_reads(), 1u);
-    EXPECT_EQ(headless_last_tick(), 5000u);
-    // Reads at 5007, 5014, 5021: the first at least 20 ms after the last frame start.
+    EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(1u, 5000u));
+    // Reads at 5007, 5014, 5021: the first at least 20 ms after the last frame start; then
+    // measured from that start, not from 5020: 5028, 5035, 5042.
     app_frame(window);
-    EXPECT_EQ(headless_tick_reads(), 4u);
-    EXPECT_EQ(headless_last_tick(), 5021u);
-    // Measured from that start, not from 5020: 5028, 5035, 5042.
+    EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(4u, 5021u));
     app_frame(window);
     EXPECT_EQ(headless_last_tick(), 5042u);
-
-    // A late frame does not wait at all.
+    // A late frame does not wait at all, nor does any with a zero interval.
     headless_advance_ticks(1000);
-    const uint32_t reads = headless_tick_reads();
+    uint32_t reads = headless_tick_reads();
     app_frame(window);
     EXPECT_EQ(headless_tick_reads(), reads + 1);
+    surface_set_frame_interval(0);
+    reads = headless_tick_reads();
+    app_frame(window);
+    app_frame(window);
+    EXPECT_EQ(headless_tick_reads(), reads + 2);
 }
 
-TEST_F(SurfaceTest, PacingCarriesOnAcrossTheTickCounterWrap)
+TEST_F(SurfaceTest, PacingCarriesOnAcrossTheTickCounterWrapAndTheFirstFrameNeverWaits)
 {
     headless_set_ticks(0xFFFFFFF6u);
     app_frame(window);
     app_frame(window);
-    EXPECT_EQ(headless_last_tick(), 10u);
-    EXPECT_EQ(headless_tick_reads(), 21u);
-}
-
-TEST_F(SurfaceTest, FirstFrameNeverWaitsWhateverTheClockReads)
-{
+    EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(21u, 10u));
     // Just after boot, and half-way round the counter where tick - 0 reads as negative.
     for (const uint32_t ticks : {3u, 0x80000005u}) {
         app_teardown();
         start();
         headless_set_ticks(ticks);
         app_frame(window);
-        EXPECT_EQ(headless_tick_reads(), 1u) << ticks;
-        EXPECT_EQ(headless_last_tick(), ticks);
+        EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(1u, ticks));
     }
-}
-
-TEST_F(SurfaceTest, ZeroIntervalNeverWaits)
-{
-    surface_set_frame_interval(0);
-    for (int i = 0; i < 3; ++i)
-        app_frame(window);
-    EXPECT_EQ(headless_tick_reads(), 3u);
 }
 
 TEST_F(SurfaceTest, FlipZeroKeepsBufferZeroAndFlipOneAlternates)
@@ -140,45 +130,41 @@ TEST_F(SurfaceTest, FlipZeroKeepsBufferZeroAndFlipOneAlternates)
     EXPECT_EQ(surface_current_index(), 1);
 }
 
+// Over random pixels, colours whose bytes repeat (black, 0x0101, 0x7F7F: the memset) and colours
+// whose bytes differ (the word loop) fill every counted pixel; the guard row keeps what it held
+// and only the counted rows reach the window, whose last client row keeps the background.
 TEST_F(SurfaceTest, ClearFillsTheCountedRowsAndLeavesTheGuardRow)
-{
-    constexpr Pixel GUARD = 0x1234;
-    Pixel* pixels = surface_slot_pixels(0);
-    const int32_t w = surface_width();
-    const int32_t h = surface_height();
-    std::fill(pixels, pixels + w * (h + 1), 0x5555);
-    std::fill(pixels + w * h, pixels + w * (h + 1), GUARD);
-
-    // The frame start and the present alone: the frame's drawing steps would draw over the clear.
-    surface_set_clear_colour(1, 2, 3);
-    surface_begin_frame(window, SURFACE_CLEAR);
-    surface_present();
-    const Pixel expected = (1 << 10) | (2 << 5) | 3;
-    for (int32_t i = 0; i < w * h; ++i)
-        ASSERT_EQ(pixels[i], expected) << "pixel " << i;
-    for (int32_t x = 0; x < w; ++x)
-        ASSERT_EQ(pixels[w * h + x], GUARD) << "guard column " << x;
-
-    // Only the counted rows reach the window: its last client row keeps the white background.
-    const auto& screen = headless_screen();
-    EXPECT_EQ(screen[w * h - 1], expected);
-    EXPECT_EQ(screen[w * h], HEADLESS_BACKGROUND);
-    EXPECT_EQ(screen[w * (h + 1) - 1], HEADLESS_BACKGROUND);
-}
-
-TEST_F(SurfaceTest, ClearColourTakesFiveBitChannelsInBothHalvesOfAWord)
 {
     struct Case {
         int32_t red, green, blue;
         uint32_t word;
     };
-    for (const Case& c : {Case{31, 31, 31, 0x7FFF7FFFu}, Case{0, 0, 0, 0u},
-                          Case{32, 33, 34, 0x00220022u}, Case{16, 0, 31, 0x401F401Fu}}) {
+    const Case cases[] = {{0, 0, 0, 0},
+                          {0, 8, 1, 0x01010101},
+                          {31, 27, 31, 0x7F7F7F7F},
+                          {31, 31, 31, 0x7FFF7FFF},
+                          {1, 2, 3, 0x04430443},
+                          {16, 0, 0, 0x40004000},
+                          {32, 33, 34, 0x00220022},
+                          {16, 0, 31, 0x401F401F}};
+    std::mt19937 rng(462);
+    Pixel* pixels = surface_slot_pixels(0);
+    const size_t counted = static_cast<size_t>(surface_width()) * surface_height();
+    const size_t all = counted + surface_width();
+    for (const Case& c : cases) {
+        for (size_t i = 0; i < all; ++i)
+            pixels[i] = static_cast<Pixel>(rng());
+        std::vector<Pixel> expected(pixels, pixels + all);
+        std::fill_n(expected.begin(), counted, static_cast<Pixel>(c.word));
+        EXPECT_EQ(c.word >> 16, c.word & 0xFFFF);
+        // The frame start and the present alone: the frame's drawing would draw over the clear.
         surface_set_clear_colour(c.red, c.green, c.blue);
-        app_frame(window);
-        uint32_t word;
-        std::memcpy(&word, surface_current_pixels() + 100, sizeof word);
-        EXPECT_EQ(word, c.word) << c.red << "," << c.green << "," << c.blue;
+        surface_begin_frame(window, SURFACE_CLEAR);
+        surface_present();
+        EXPECT_EQ(std::vector<Pixel>(pixels, pixels + all), expected)
+            << c.red << "," << c.green << "," << c.blue;
+        EXPECT_EQ(headless_screen()[counted - 1], static_cast<Pixel>(c.word));
+        EXPECT_EQ(headless_screen()[counted], HEADLESS_BACKGROUND);
     }
 }
 
@@ -216,6 +202,19 @@ TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
     }
     EXPECT_EQ(surface_create_offscreen(), 4);
     EXPECT_TRUE(headless_error_boxes().empty());
+    // Made inside a frame, a slot leaves the frame's DC to the present.
+    const uint32_t presented = headless_frames_presented();
+    surface_begin_frame(window, SURFACE_CLEAR);
+    EXPECT_EQ(surface_create_offscreen(), 5);
+    surface_present();
+    EXPECT_EQ(headless_frames_presented(), presented + 1);
+}
+
+TEST_F(SurfaceTest, OnlySixteenBitFrameBuffersCanBeMade)
+{
+    EXPECT_EQ(surface_set_depth(32), -1);
+    ASSERT_EQ(headless_error_boxes().size(), 1u);
+    EXPECT_EQ(headless_error_boxes()[0].text_utf8, "画面バッファの作成に失敗しました。");
 }
 
 TEST_F(SurfaceTest, OddClientWidthIsReducedToKeepPitchEqualToWidth)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "tests/support/raster_canvas.h"
@@ -28,60 +30,34 @@ Runs draw_quad(RasterCanvas& canvas, ScreenVertex a, ScreenVertex b, ScreenVerte
     return canvas.runs();
 }
 
-TEST(FlatTest, TriangleWithAVerticalLeftEdgeGainsAColumnEveryRowFromRowTwo)
+TEST(FlatTest, TrianglesAndSquaresFollowTheWalkingRules)
 {
-    // The right edge steps 2560 / 11 = 232 per row: row r ends at column (232 r) >> 8, so rows 0
-    // and 1 are empty, and the bottom row stops at column 8.
-    RasterCanvas canvas(64, 32);
-    EXPECT_EQ(draw_tri(canvas, screen_vertex(0, 0), screen_vertex(10, 10), screen_vertex(0, 10)),
-              (Runs{{2, 0, 1},
-                    {3, 0, 2},
-                    {4, 0, 3},
-                    {5, 0, 4},
-                    {6, 0, 5},
-                    {7, 0, 6},
-                    {8, 0, 7},
-                    {9, 0, 8},
-                    {10, 0, 9}}));
-}
-
-TEST(FlatTest, TriangleWithAFlatTopNarrowsToColumnFour)
-{
-    // The top edge ends on row 0 and throws the right x to 2560 in one step; then the left x
-    // steps 1280 / 11 = 116 and the right x -116 per row.
-    RasterCanvas canvas(64, 32);
-    EXPECT_EQ(draw_tri(canvas, screen_vertex(0, 0), screen_vertex(10, 0), screen_vertex(5, 10)),
-              (Runs{{0, 0, 10},
-                    {1, 0, 9},
-                    {2, 0, 9},
-                    {3, 1, 8},
-                    {4, 1, 8},
-                    {5, 2, 7},
-                    {6, 2, 7},
-                    {7, 3, 6},
-                    {8, 3, 6},
-                    {9, 4, 5},
-                    {10, 4, 5}}));
-}
-
-TEST(FlatTest, SquareFillsItsTopAndBottomRowsButNotItsRightColumn)
-{
+    // A vertical left edge, the right one stepping 2560 / 11 = 232 per row: row r ends at column
+    // (232 r) >> 8, so rows 0 and 1 are empty and the bottom row stops at column 8.
+    Runs vertical_left;
+    for (int32_t row = 2; row <= 10; ++row)
+        vertical_left.emplace_back(row, 0, (232 * row) >> 8);
+    // A flat top: the top edge ends on row 0 and throws the right x to 2560 in one step; then the
+    // left x steps 1280 / 11 = 116 and the right x -116 per row.
+    Runs flat_top;
+    for (int32_t row = 0; row <= 10; ++row)
+        flat_top.emplace_back(row, (116 * row) >> 8, (2560 - 116 * row) >> 8);
+    // A square fills its top and bottom rows but not its right column, whichever way round and
+    // from whichever corner it is given.
     Runs square;
     for (int32_t row = 0; row <= 10; ++row)
         square.emplace_back(row, 0, 10);
-    // Both ways round, and starting from another corner.
     RasterCanvas canvas(64, 32);
-    EXPECT_EQ(draw_quad(canvas, screen_vertex(0, 0), screen_vertex(10, 0), screen_vertex(10, 10),
-                        screen_vertex(0, 10)),
-              square);
+    const auto v = screen_vertex;
+    EXPECT_EQ(draw_tri(canvas, v(0, 0), v(10, 10), v(0, 10)), vertical_left);
     canvas.fill(0);
-    EXPECT_EQ(draw_quad(canvas, screen_vertex(0, 0), screen_vertex(0, 10), screen_vertex(10, 10),
-                        screen_vertex(10, 0)),
-              square);
-    canvas.fill(0);
-    EXPECT_EQ(draw_quad(canvas, screen_vertex(10, 10), screen_vertex(0, 10), screen_vertex(0, 0),
-                        screen_vertex(10, 0)),
-              square);
+    EXPECT_EQ(draw_tri(canvas, v(0, 0), v(10, 0), v(5, 10)), flat_top);
+    for (const auto& corners : {std::array{v(0, 0), v(10, 0), v(10, 10), v(0, 10)},
+                                std::array{v(0, 0), v(0, 10), v(10, 10), v(10, 0)},
+                                std::array{v(10, 10), v(0, 10), v(0, 0), v(10, 0)}}) {
+        canvas.fill(0);
+        EXPECT_EQ(draw_quad(canvas, corners[0], corners[1], corners[2], corners[3]), square);
+    }
 }
 
 TEST(FlatTest, OnEqualFirstSlopesEdgeZeroIsTheLeftEdge)
@@ -146,84 +122,48 @@ TEST(FlatTest, RightAndBottomBordersCutThePolygonAtTheLastColumnAndRow)
     EXPECT_TRUE(canvas.guard_row_untouched());
 }
 
-TEST(FlatTest, BoxSpansColumnsXToXPlusWAndLeavesOutItsBottomRightCorner)
+// A box's top and bottom edges cover columns x to x + w - 1 on rows y and y + h; its sides, on
+// columns x and x + w, run from row y to y + h - 1, so the bottom-right corner is left out. Each
+// is cut to the surface's columns and rows 0 to H, and a side is drawn only where its column is
+// on 0 to W.
+// Column W is addressed as column 0 of the next row and row H is the guard row.
+TEST(FlatTest, BoxesKeepTheirSidesWhereTheBoxPutsThem)
 {
-    RasterCanvas canvas(64, 64);
-    raster_box(canvas.target(), 0, 0, 50, 50, WHITE);
-    // Row 0: the top edge 0..49 meets the right edge at 50; rows 1..49 the two sides; row 50 the
-    // bottom edge alone.
-    Runs expected{{0, 0, 51}};
-    for (int32_t row = 1; row < 50; ++row) {
-        expected.emplace_back(row, 0, 1);
-        expected.emplace_back(row, 50, 51);
+    struct Case {
+        int32_t width, height, x, y, w, h;
+    };
+    const Case cases[] = {
+        {64, 64, 0, 0, 50, 50},   // the bottom-right corner left out
+        {64, 32, -10, 5, 30, 20}, // no left side, edges 20 long
+        {64, 32, -10, 2, 70, 10}, // edges stop at the right side, not the surface's edge
+        {64, 32, 5, -5, 10, 35},  // no top edge, sides down to row 29
+        {64, 32, 54, 0, 10, 5},   // the right side at column W
+        {64, 32, 0, 20, 10, 12},  // the bottom edge on the guard row
+    };
+    for (const Case& c : cases) {
+        RasterCanvas canvas(c.width, c.height);
+        raster_box(canvas.target(), c.x, c.y, c.w, c.h, WHITE);
+        std::vector<Pixel> expected(static_cast<size_t>(c.width) * (c.height + 1), 0);
+        const auto put = [&](int32_t column, int32_t row) {
+            if (row >= 0 && row <= c.height && column >= 0 && column <= c.width)
+                expected[static_cast<size_t>(row) * c.width + column] = WHITE;
+        };
+        for (int32_t column = std::max(c.x, 0); column < std::min(c.x + c.w, c.width); ++column) {
+            put(column, c.y);
+            put(column, c.y + c.h);
+        }
+        for (int32_t row = std::max(c.y, 0); row < std::min(c.y + c.h, c.height); ++row) {
+            put(c.x, row);
+            put(c.x + c.w, row);
+        }
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.w << "x" << c.h);
+        for (int32_t row = 0; row <= c.height; ++row) {
+            for (int32_t column = 0; column < c.width; ++column)
+                ASSERT_EQ(canvas.at(column, row), expected[size_t(row) * c.width + column])
+                    << column << ", " << row;
+        }
+        EXPECT_TRUE(canvas.canaries_intact());
     }
-    expected.emplace_back(50, 0, 50);
-    EXPECT_EQ(canvas.runs(), expected);
-}
-
-TEST(FlatTest, BoxReachingPastTheSurfaceKeepsItsSidesWhereTheBoxPutsThem)
-{
-    RasterCanvas canvas(64, 32);
-    // Negative x: the left side is gone, the top and bottom edges are x + w = 20 pixels long, and
-    // the right side stays at column 20.
-    raster_box(canvas.target(), -10, 5, 30, 20, WHITE);
-    Runs expected{{5, 0, 21}};
-    for (int32_t row = 6; row < 25; ++row)
-        expected.emplace_back(row, 20, 21);
-    expected.emplace_back(25, 0, 20);
-    EXPECT_EQ(canvas.runs(), expected);
-
-    // Wider than the surface from a negative x: the edges still stop at the right side, x + w =
-    // 60, not at the surface's edge.
-    canvas.fill(0);
-    raster_box(canvas.target(), -10, 2, 70, 10, WHITE);
-    expected = {{2, 0, 61}};
-    for (int32_t row = 3; row < 12; ++row)
-        expected.emplace_back(row, 60, 61);
-    expected.emplace_back(12, 0, 60);
-    EXPECT_EQ(canvas.runs(), expected);
-
-    // Likewise for rows: from y = -5 with h = 35 the sides run down to row 29, the bottom edge
-    // on row 30.
-    canvas.fill(0);
-    raster_box(canvas.target(), 5, -5, 10, 35, WHITE);
-    expected.clear();
-    for (int32_t row = 0; row < 30; ++row) {
-        expected.emplace_back(row, 5, 6);
-        expected.emplace_back(row, 15, 16);
-    }
-    expected.emplace_back(30, 5, 15);
-    EXPECT_EQ(canvas.runs(), expected);
-}
-
-TEST(FlatTest, BoxEdgesOnColumnWAndRowHLandInTheNextRowAndTheGuardRow)
-{
-    // The right side at column 64 = W is addressed as column 0 of the next row.
-    RasterCanvas canvas(64, 32);
-    raster_box(canvas.target(), 54, 0, 10, 5, WHITE);
-    EXPECT_EQ(canvas.runs(), (Runs{{0, 54, 64},
-                                   {1, 0, 1},
-                                   {1, 54, 55},
-                                   {2, 0, 1},
-                                   {2, 54, 55},
-                                   {3, 0, 1},
-                                   {3, 54, 55},
-                                   {4, 0, 1},
-                                   {4, 54, 55},
-                                   {5, 0, 1},
-                                   {5, 54, 64}}));
-
-    // The bottom edge on row 32 = H is the guard row's.
-    canvas.fill(0);
-    raster_box(canvas.target(), 0, 20, 10, 12, WHITE);
-    Runs expected{{20, 0, 11}};
-    for (int32_t row = 21; row < 32; ++row) {
-        expected.emplace_back(row, 0, 1);
-        expected.emplace_back(row, 10, 11);
-    }
-    expected.emplace_back(32, 0, 10);
-    EXPECT_EQ(canvas.runs(), expected);
-    EXPECT_TRUE(canvas.canaries_intact());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Gouraud polygons: the opaque packing of colour x 128, the additive four-bit sources added two
+// Gouraud polygons (coverage is the guard test's): the opaque packing of colour x 128, the
+// additive four-bit sources added two
 // pixels at a time with their carries, colours stepped down the edges over one row more than
 // their height, and rows drawn twice. Expected colours come from the span formulas: opaque
 // channel = ((left >> 1) + i x (((right - left) >> 1) / count)) >> 10, additive source = the top
@@ -10,7 +11,6 @@
 #include <tuple>
 #include <vector>
 
-#include "raster/flat.h"
 #include "tests/support/raster_canvas.h"
 
 namespace {
@@ -33,28 +33,17 @@ void expect_filled(RasterCanvas& canvas, const std::vector<PixelRun>& runs, Pixe
     }
 }
 
-TEST(GouraudTest, WhiteIsFullWhenOpaqueAndThirtyPerChannelWhenAdded)
+TEST(GouraudTest, AdditiveWhiteAddsThirtyToEveryChannel)
 {
-    const ScreenVertex a = screen_vertex(0, 0);
-    const ScreenVertex b = screen_vertex(10, 10);
-    const ScreenVertex c = screen_vertex(0, 10);
-    RasterCanvas flat(64, 32);
-    raster_flat_tri(flat.target(), a, b, c, 0x7FFF);
-    const std::vector<PixelRun> covered = flat.runs();
-    ASSERT_FALSE(covered.empty());
-
-    RasterCanvas canvas(64, 32);
-    raster_gouraud_tri(canvas.target(), a, b, c, WHITE_ENTRY, WHITE_ENTRY, WHITE_ENTRY);
-    expect_filled(canvas, covered, 0x7FFF);
-
-    // Additive white adds 30 to every channel with its lowest bit dropped: over black, or over
-    // channels of 1, that is 30 each; over channels of 2 every channel overflows to 31, and the
-    // red carry leaves bit 15 set.
+    // Over black, or over channels of 1, that is 30 each; over channels of 2 every channel
+    // overflows to 31, and the red carry leaves bit 15 set.
     for (const auto& [background, result] :
          {std::pair<Pixel, Pixel>{0x0000, 0x7BDE}, {0x0421, 0x7BDE}, {0x0842, 0xFFFF}}) {
         RasterCanvas added(64, 32, background);
-        raster_gouraud_add_tri(added.target(), a, b, c, WHITE_ENTRY, WHITE_ENTRY, WHITE_ENTRY);
-        expect_filled(added, covered, result);
+        raster_gouraud_add_quad(added.target(), screen_vertex(0, 0), screen_vertex(3, 0),
+                                screen_vertex(3, 1), screen_vertex(0, 1), WHITE_ENTRY, WHITE_ENTRY,
+                                WHITE_ENTRY, WHITE_ENTRY);
+        expect_filled(added, {{0, 0, 3}, {1, 0, 3}}, result);
     }
 }
 
@@ -153,18 +142,6 @@ TEST(GouraudTest, SpanCutAtColumnZeroKeepsTheColoursOfItsWholeLength)
     EXPECT_EQ(canvas.changed(), (std::vector<std::tuple<int32_t, int32_t, Pixel>>{
                                     {0, 3, rgb(15, 0, 0)}, {1, 3, rgb(19, 0, 0)}}));
     EXPECT_TRUE(canvas.canaries_intact());
-}
-
-TEST(GouraudTest, QuadOnOneRowDrawsNothing)
-{
-    RasterCanvas canvas(64, 32);
-    raster_gouraud_quad(canvas.target(), screen_vertex(0, 3), screen_vertex(20, 3),
-                        screen_vertex(40, 3), screen_vertex(5, 3), WHITE_ENTRY, WHITE_ENTRY,
-                        WHITE_ENTRY, WHITE_ENTRY);
-    raster_gouraud_add_quad(canvas.target(), screen_vertex(0, 3), screen_vertex(20, 3),
-                            screen_vertex(40, 3), screen_vertex(5, 3), WHITE_ENTRY, WHITE_ENTRY,
-                            WHITE_ENTRY, WHITE_ENTRY);
-    EXPECT_TRUE(canvas.runs().empty());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The ordering table: depths by vertex count, back faces, keys outside the buckets, the order of
-// drawing within and across buckets, the dispatch of every code to its filler, the packets that
-// the walk refuses, and the table drawing into the frame at its place in the frame sequence.
+// drawing within and across buckets, the dispatch of every code to its filler, and the packets
+// that the walk refuses.
 #include "raster/ordering_table.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <tuple>
 #include <vector>
 
 #include "platform/texture.h"
@@ -17,7 +16,6 @@
 #include "raster/packet.h"
 #include "raster/textured.h"
 #include "tests/support/packets.h"
-#include "tests/support/program.h"
 #include "tests/support/raster_canvas.h"
 #include "tests/support/scene_fixture.h"
 
@@ -130,45 +128,41 @@ TEST_F(OrderingTableTest, BucketsDrawFarToNearAndTheLastInsertedOfABucketFirst)
     }
 }
 
-TEST_F(OrderingTableTest, NegativeDepthOffsetBringsAClippedQuadIntoTheFarthestBucket)
-{
-    // One vertex behind the eye: depth 4096, dropped with offset 0.
-    place_square(0, 0, 0, 10, 100);
-    place(3, 0, 10, 100, VERTEX_CLIPPED);
-    const int32_t dropped = add(quad_packet(PACKET_FLAT_QUAD, 0, RED_INDEX));
-    draw();
-    EXPECT_EQ(stored<QuadPacket>(dropped).depth, DEPTH_CLIPPED);
-    EXPECT_TRUE(canvas.runs().empty());
-
-    // With offset -1 it lands in bucket 4095 and is drawn first, under a quad at depth 4094.
-    const int32_t farthest = add(quad_packet(PACKET_FLAT_QUAD, 0, RED_INDEX, -1));
-    place_square(4, 5, 0, 10, 4094);
-    add(quad_packet(PACKET_FLAT_QUAD, 4, GREEN_INDEX));
-    ot_insert_packets(*scene_current());
-    EXPECT_EQ(head(4095), farthest);
-    ot_flush(*scene_current(), canvas.target());
-    EXPECT_EQ(canvas.at(4, 5), RED_PIXEL);
-    EXPECT_EQ(canvas.at(5, 5), GREEN_PIXEL);
-}
-
-TEST_F(OrderingTableTest, KeysOutsideOneTo4095AreNotDrawn)
+TEST_F(OrderingTableTest, KeysOutsideOneTo4095AreNotDrawnAndAClippedQuadCanReach4095)
 {
     place_square(0, 0, 0, 10, 0);
     place_square(4, 0, 0, 10, 4000);
     place_square(8, 0, 0, 10, 10);
+    // One vertex behind the eye: depth 4096, dropped with offset 0.
+    place_square(12, 0, 0, 10, 100);
+    place(15, 0, 10, 100, VERTEX_CLIPPED);
     const int32_t zero = add(quad_packet(PACKET_FLAT_QUAD, 0, RED_INDEX));
     add(quad_packet(PACKET_FLAT_QUAD, 4, RED_INDEX, 96));
     add(quad_packet(PACKET_FLAT_QUAD, 8, RED_INDEX, -11));
+    const int32_t dropped = add(quad_packet(PACKET_FLAT_QUAD, 12, RED_INDEX));
     ot_insert_packets(*scene_current());
     // Key 0 has its bucket, which is never drawn; 4096 and -1 have none.
     EXPECT_EQ(head(0), zero);
+    EXPECT_EQ(stored<QuadPacket>(dropped).depth, DEPTH_CLIPPED);
     EXPECT_TRUE(filled_buckets().empty());
     ot_flush(*scene_current(), canvas.target());
     EXPECT_TRUE(canvas.runs().empty());
 
-    add(quad_packet(PACKET_FLAT_QUAD, 4, GREEN_INDEX, 95));
-    draw();
-    EXPECT_EQ(canvas.at(0, 0), GREEN_PIXEL);
+    // With offset -1 the clipped quad lands in bucket 4095 and is drawn first, under a quad in
+    // 4094; and 4000 + 95 is the last bucket drawn.
+    scene_header().packet_count = 0;
+    scene_header().packet_write = scene_header().first_packet;
+    place_square(16, 5, 0, 10, 4094);
+    const int32_t farthest = add(quad_packet(PACKET_FLAT_QUAD, 12, RED_INDEX, -1));
+    add(quad_packet(PACKET_FLAT_QUAD, 16, GREEN_INDEX));
+    place_square(20, 20, 0, 10, 4000);
+    add(quad_packet(PACKET_FLAT_QUAD, 20, BLUE_INDEX, 95));
+    ot_insert_packets(*scene_current());
+    EXPECT_EQ(stored<QuadPacket>(head(4095)).link, farthest);
+    ot_flush(*scene_current(), canvas.target());
+    EXPECT_EQ(canvas.at(20, 0), BLUE_PIXEL);
+    EXPECT_EQ(canvas.at(4, 5), RED_PIXEL);
+    EXPECT_EQ(canvas.at(5, 5), GREEN_PIXEL);
 }
 
 TEST_F(OrderingTableTest, BackFacesAreDroppedBeforeTheirDepthIsWritten)
@@ -331,7 +325,17 @@ TEST_F(OrderingTableTest, PacketsIndexingOutsideTheirTablesAreSkipped)
     add(marker_beyond);
     add(marker_packet(PACKET_MARKER, 1500));
     add(marker_packet(PACKET_MARKER, -5));
+    // A textured packet naming an empty slot.
+    QuadPacket no_texture = quad_packet(PACKET_TEX_QUAD, 0, 0);
+    no_texture.slot = 3;
+    add(no_texture);
+    // Two vertices, but the back-face test reads a third, which must lie in the table too.
+    TriPacket two_vertices = tri_packet(2 | PACKET_FLAG_CULL_BACK, 0, 0, 0, RED_INDEX);
+    packet_put<int16_t>(reinterpret_cast<uint8_t*>(&two_vertices),
+                        packet_index_at(PACKET_VERTICES, 2, 2), 1500);
+    const int32_t two = add(two_vertices);
     draw();
+    EXPECT_EQ(stored<TriPacket>(two).depth, 0) << "never given a depth";
     EXPECT_TRUE(canvas.runs().empty());
 
     // Packets after them are still walked, and the last indices of each table are in it.
@@ -378,60 +382,6 @@ TEST_F(OrderingTableTest, PacketsTooSmallForTheirLayoutOrPastTheAreaEndTheWalk)
     scene_header().first_packet = buffer.packet_area + buffer.packet_bytes + 4;
     draw();
     EXPECT_TRUE(canvas.runs().empty());
-}
-
-TEST_F(OrderingTableTest, TexturedPacketNamingAnEmptySlotDrawsNothing)
-{
-    place_square(0, 0, 0, 10, 100);
-    QuadPacket packet = quad_packet(PACKET_TEX_QUAD, 0, 0);
-    packet.slot = 3;
-    add(packet);
-    draw();
-    EXPECT_TRUE(canvas.runs().empty());
-
-    ASSERT_EQ(tex_create(0, 0), 0);
-    tex_pixels(0)[0] = GREEN_PIXEL;
-    packet.slot = 0;
-    add(packet);
-    draw();
-    EXPECT_EQ(canvas.at(5, 5), GREEN_PIXEL);
-}
-
-using OrderingTableProgramTest = ProgramTest;
-
-TEST_F(OrderingTableProgramTest, FrameDrawsTheScenePacketsIntoTheFrameBuffer)
-{
-    // Between frames 1 and 2: a red quad from (100, 300) to (140, 340) at depth 200.
-    at_frame(1, [] {
-        const int32_t first = scene_reserve_vertices(4);
-        ASSERT_GE(first, 0);
-        const ScreenVertex corners[4] = {
-            {100, 300, 200, 0}, {140, 300, 200, 0}, {140, 340, 200, 0}, {100, 340, 200, 0}};
-        std::copy(corners, corners + 4, scene_vertex_slot(first));
-        const int16_t colour = static_cast<int16_t>(scene_add_colours(&RED, 1));
-        ASSERT_GE(colour, 0);
-        const QuadPacket quad = quad_packet(PACKET_FLAT_QUAD, static_cast<int16_t>(first), colour);
-        ASSERT_GE(scene_add_packets(&quad, sizeof quad, 1), 0);
-    });
-    // Rows 300 to 340, columns 100 to 139, and nothing red just around them.
-    std::vector<std::tuple<int32_t, int32_t>> red;
-    at_frame(2, [&] {
-        const std::vector<uint16_t>& screen = headless_screen();
-        for (int32_t y = 299; y <= 341; ++y) {
-            for (int32_t x = 99; x <= 140; ++x) {
-                if (screen[y * HEADLESS_CLIENT_WIDTH + x] == RED_PIXEL)
-                    red.emplace_back(x, y);
-            }
-        }
-    });
-    headless_close_after_frames(2);
-    EXPECT_EQ(run(), 0);
-    std::vector<std::tuple<int32_t, int32_t>> expected;
-    for (int32_t y = 300; y <= 340; ++y) {
-        for (int32_t x = 100; x < 140; ++x)
-            expected.emplace_back(x, y);
-    }
-    EXPECT_EQ(red, expected);
 }
 
 } // namespace

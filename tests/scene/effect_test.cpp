@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "tests/support/generator.h"
 #include "tests/support/model_fixture.h"
 
 namespace {
@@ -87,10 +88,8 @@ TEST_F(EffectTest, BurstScriptIsBuiltAtStartup)
     EXPECT_EQ(std::tuple(step.model, step.position_mode, step.rotation_mode, step.scale_mode,
                          step.colour_mode, step.start_frame, step.parameter, step.kind, step.next),
               std::tuple(5, 0, 1, 1, 2, 0, 64, 2, EFFECT_NO_STEP));
-    for (int32_t k = 0; k < EFFECT_INSTANCES; ++k)
-        EXPECT_EQ(effect_instance_first_step(k), EFFECT_FREE);
-    EXPECT_EQ(effect_instance_first_step(32), EFFECT_FREE);
-    EXPECT_EQ(effect_instance_first_step(-1), EFFECT_FREE);
+    for (int32_t k = -1; k <= EFFECT_INSTANCES; ++k)
+        EXPECT_EQ(effect_instance_first_step(k), EFFECT_FREE) << k;
 }
 
 TEST_F(EffectTest, BurstPlaysThirtyThreeTimesAndDrawsNothingAtAgeZero)
@@ -157,13 +156,14 @@ TEST_F(EffectTest, ScaleAndColourModes)
     const int32_t square = script(EFFECT_KIND_MODEL, MODEL_DISC, 3, 0);
     start(shrink, 8, {0, 0, 0, 0});
     start(square, 8, {0, 0, 0, 0});
-    frames(4);
+    frames(2);
     pass();
-    // Age 4 of 8: shrinking (4 x 1024 / 8) = 512; square (4 x 32)^2 / 8 = 2048.
-    EXPECT_EQ(scene_header().vertices[1].x, CX + 256);
-    EXPECT_EQ(scene_header().vertices[17 + 1].x, CX + 1024);
-    // Fading in: 1020 x 4 / 8 = 510 gives (255 x 510) >> 10 = 127; the instance's own 1020, 254.
-    EXPECT_EQ(rgb(scene_header().colour_entries[1]), std::tuple(127, 127, 127));
+    // Age 2 of 8 (away from the midpoint, where shrinking and growing agree): shrinking
+    // (8 - 2) x 1024 / 8 = 768; square (2 x 32)^2 / 8 = 512.
+    EXPECT_EQ(scene_header().vertices[1].x, CX + 384);
+    EXPECT_EQ(scene_header().vertices[17 + 1].x, CX + 256);
+    // Fading in: 1020 x 2 / 8 = 255 gives (255 x 255) >> 10 = 63; the instance's own 1020, 254.
+    EXPECT_EQ(rgb(scene_header().colour_entries[1]), std::tuple(63, 63, 63));
     EXPECT_EQ(rgb(scene_header().colour_entries[3]), std::tuple(254, 254, 254));
     scene_restore_header();
 }
@@ -178,7 +178,11 @@ TEST_F(EffectTest, LaterStepsKeepWhatEarlierOnesSetAndRollsDrawOncePerPlay)
     const int32_t first = effect_script_first_step(1);
     EXPECT_EQ(effect_step(first)->next, first + 1);
     start(first, 8, {-30, 12, 0, 0});
-    const auto one_draw_after = [](uint32_t state) { return state * 214013u + 2531011u; };
+    const auto one_draw_after = [](uint32_t state) {
+        TestGenerator generator{state};
+        generator.next();
+        return generator.state;
+    };
 
     uint32_t state = random_state();
     frames(1);
@@ -226,13 +230,12 @@ TEST_F(EffectTest, CopiedPacketsNameTheBuffersNextVerticesAndColours)
     EXPECT_EQ(counts(), std::tuple(16, 117, 9));
     const uint8_t* packet = scene_header().first_packet;
     for (int32_t i = 0; i < 16; ++i, packet += 44) {
-        EXPECT_EQ(packet_get<uint32_t>(packet, PACKET_TAG_AT), 83u);
-        EXPECT_EQ(packet_get<int32_t>(packet, PACKET_SIZE_AT), 44);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[0])), 100);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[1])), 101 + i);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, vertex[2])), 101 + (i + 1) % 16);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, colour[0])), 8);
-        EXPECT_EQ(packet_get<int16_t>(packet, offsetof(TriPacket, colour[2])), 7);
+        TriPacket tri;
+        std::memcpy(&tri, packet, sizeof tri);
+        EXPECT_EQ(std::tuple(tri.tag, tri.size, tri.vertex[0], tri.vertex[1], tri.vertex[2],
+                             tri.colour[0], tri.colour[2]),
+                  std::tuple(83u, 44, 100, 101 + i, 101 + (i + 1) % 16, 8, 7))
+            << i;
     }
     EXPECT_EQ(std::memcmp(packets.data(), model_packet(model.packets), packets.size()), 0);
     EXPECT_EQ(model_get(MODEL_DISC)->vertex_count, 17);
@@ -265,11 +268,11 @@ TEST_F(EffectTest, MarkerNamesItsInstanceAndVertexWithDepthOffsetZero)
     frames(1);
     pass();
     EXPECT_EQ(counts(), std::tuple(17, 34, 2));
-    const uint8_t* packet = scene_header().packet_write + 704;
-    EXPECT_EQ(packet_get<uint32_t>(packet, PACKET_TAG_AT), 0x10051u);
-    EXPECT_EQ(packet_get<int32_t>(packet, PACKET_SIZE_AT), 24);
-    EXPECT_EQ(packet_get<int16_t>(packet, PACKET_DEPTH_OFFSET_AT), 0);
-    EXPECT_EQ(packet_get<int16_t>(packet, PACKET_SLOT_AT), 33);
+    MarkerPacket marker_packet;
+    std::memcpy(&marker_packet, scene_header().packet_write + 704, sizeof marker_packet);
+    EXPECT_EQ(std::tuple(marker_packet.tag, marker_packet.size, marker_packet.depth_offset,
+                         marker_packet.slot),
+              std::tuple(0x10051u, 24, 0, 33));
     const ScreenVertex& v = scene_header().vertices[33];
     EXPECT_EQ(std::tuple(v.x, v.y, v.depth, v.clip), std::tuple(CX + 40, CY - 8, 0, 0));
     scene_restore_header();

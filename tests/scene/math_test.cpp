@@ -1,9 +1,10 @@
 // The fixed-point maths against values worked out here from the rules: the tables recomputed in
-// long double, matrices from their formulas written out, projections by hand.
+// long double, matrices and projections by hand.
 #include "scene/math.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <tuple>
@@ -110,34 +111,34 @@ TEST_F(MathTest, CircleSphereAndDirection)
     EXPECT_EQ(math_direction(&d, {40000, 40000, 0, 0}, {0, 0, 0, 0}), 1);
 }
 
-TEST_F(MathTest, RotationFollowsTheFormulasAndMasksItsAngles)
+// Worked by hand from the rotation's entries at 512 = 1.0, each product shifted down (rounding
+// toward minus infinity) before it is used; sin and cos of 128 are both 362.
+TEST_F(MathTest, RotationByHandAndMaskedAngles)
 {
-    struct Angles {
-        int32_t x, y, z;
+    struct Case {
+        Vec3 angles;
+        int32_t rows[3][3];
     };
-    for (const Angles a :
-         {Angles{0, 0, 0}, Angles{100, 200, 300}, Angles{1023, 512, 7}, Angles{45, 900, 611}}) {
-        const int32_t sx = table_sin(a.x), cx = table_cos(a.x);
-        const int32_t sy = table_sin(a.y), cy = table_cos(a.y);
-        const int32_t sz = table_sin(a.z), cz = table_cos(a.z);
-        Matrix r{};
-        r.m[0][0] = (cz * cy) >> 9;
-        r.m[0][1] = ((((-(sy * sx)) >> 9) * cz) >> 9) - ((sz * cx) >> 9);
-        r.m[0][2] = ((((-(sy * cx)) >> 9) * cz) >> 9) + ((sz * sx) >> 9);
-        r.m[1][0] = (sz * cy) >> 9;
-        r.m[1][1] = ((cz * cx) >> 9) - ((((sy * sx) >> 9) * sz) >> 9);
-        r.m[1][2] = ((-(cz * sx)) >> 9) - ((((sy * cx) >> 9) * sz) >> 9);
-        r.m[2][0] = sy;
-        r.m[2][1] = (cy * sx) >> 9;
-        r.m[2][2] = (cy * cx) >> 9;
-        r.m[3][3] = 512;
+    const Case cases[] = {
+        {{0, 0, 0, 0}, {{512, 0, 0}, {0, 512, 0}, {0, 0, 512}}},
+        {{0, 0, 256, 0}, {{0, -512, 0}, {512, 0, 0}, {0, 0, 512}}},
+        {{0, 256, 0, 0}, {{0, 0, -512}, {0, 512, 0}, {512, 0, 0}}},
+        {{256, 0, 256, 0}, {{0, 0, 512}, {512, 0, 0}, {0, 512, 0}}},
+        {{128, 0, 0, 0}, {{512, 0, 0}, {0, 362, -362}, {0, 362, 362}}},
+        // 362 x 362 >> 9 = 255, -362 x 362 >> 9 = -256, -256 x 362 >> 9 = -181, 255 x 362 >> 9 =
+        // 180.
+        {{128, 128, 128, 0}, {{255, -436, 74}, {255, 75, -436}, {362, 255, 255}}},
+    };
+    for (const Case& c : cases) {
+        Matrix expected{};
+        for (int i = 0; i < 3; ++i)
+            std::copy(c.rows[i], c.rows[i] + 3, expected.m[i]);
+        expected.m[3][3] = 512;
         Matrix m;
-        math_matrix_rotation(&m, {a.x, a.y, a.z, 0});
-        for (int i = 0; i < 16; ++i)
-            EXPECT_EQ(m.m[i / 4][i % 4], r.m[i / 4][i % 4])
-                << a.x << "," << a.y << "," << a.z << " entry " << i;
-        math_matrix_rotation(&m, {a.x + 1024, a.y - 2048, a.z - 1024, 0});
-        EXPECT_TRUE(same(m, r));
+        math_matrix_rotation(&m, c.angles);
+        EXPECT_TRUE(same(m, expected)) << c.angles.x << "," << c.angles.y << "," << c.angles.z;
+        math_matrix_rotation(&m, {c.angles.x + 1024, c.angles.y - 2048, c.angles.z - 1024, 0});
+        EXPECT_TRUE(same(m, expected));
     }
 }
 

@@ -20,6 +20,9 @@ struct PlainPlanes {
 
 namespace plain {
 
+// Rows shift right by this many words along the wave, which moves a row every fourth pass.
+constexpr int32_t SWAY_WAVE[8] = {0, 1, 2, 2, 3, 2, 2, 1};
+
 inline uint32_t word(const std::vector<Pixel>& plane, int32_t k)
 {
     return rgb555_load_pair(&plane[2 * static_cast<size_t>(k)]);
@@ -39,9 +42,9 @@ inline void composite_window(PlainPlanes& p, MessageWindow& w, uint32_t pass, in
     const int32_t words = w.width >> 1;
     const int32_t effect = w.flags & MSGWIN_EFFECT_MASK;
     if (effect == MSGWIN_FX_FADE_IN) {
-        w.tint += MSGWIN_TINT_STEP;
+        w.tint += 0x04210421;
         if (w.tint & 0x80000000u)
-            w.tint = MSGWIN_TINT_FULL;
+            w.tint = 0x7FFF7FFF;
     }
     for (int32_t r = 0; r < w.height; ++r) {
         const int32_t row = top + r;
@@ -49,7 +52,7 @@ inline void composite_window(PlainPlanes& p, MessageWindow& w, uint32_t pass, in
             continue;
         int32_t shift = 0;
         if (effect == MSGWIN_FX_SWAY)
-            shift = MSGWIN_SWAY_TABLE[((pass >> 2) + static_cast<uint32_t>(r)) & 7];
+            shift = SWAY_WAVE[((pass >> 2) + static_cast<uint32_t>(r)) & 7];
         if (effect == MSGWIN_FX_SHAKE) {
             const int32_t v = draw >> (r & 15);
             shift = (v & 1) + ((v >> 4) & (v >> 2) & 3);
@@ -85,7 +88,7 @@ inline void composite_window(PlainPlanes& p, MessageWindow& w, uint32_t pass, in
             }
         }
     }
-    if (effect == MSGWIN_FX_BLINDS && (pass & 3) == 0 && w.counter < MSGWIN_BLINDS_COUNTER_MAX)
+    if (effect == MSGWIN_FX_BLINDS && (pass & 3) == 0 && w.counter < 16)
         ++w.counter;
 }
 

@@ -37,11 +37,22 @@ protected:
         actions[frame].push_back(std::move(action));
     }
 
-    int run()
+    // Every run has a frame limit, so a fault that keeps the program going fails the test
+    // instead of hanging it: the given one, or else the closing of the window at frame
+    // PROGRAM_FRAME_LIMIT, which fails the test.
+    static constexpr uint32_t PROGRAM_FRAME_LIMIT = 1000;
+
+    int run(uint32_t frame_limit = 0)
     {
+        if (frame_limit)
+            headless_close_after_frames(frame_limit);
         headless_set_present_hook([this](const HeadlessFrame& frame) {
             for (auto& action : actions[frame.number])
                 action();
+            if (frame.number == PROGRAM_FRAME_LIMIT && headless_window_alive()) {
+                ADD_FAILURE() << "the program ran " << PROGRAM_FRAME_LIMIT << " frames";
+                headless_close_window();
+            }
         });
         return app_win_main(headless_instance(), HOST_SW_SHOWDEFAULT, *program);
     }

@@ -9,6 +9,7 @@
 
 #include "platform/random.h"
 #include "platform/surface.h"
+#include "tests/support/generator.h"
 #include "tests/support/plain_composite.h"
 #include "tests/support/text_layers.h"
 
@@ -34,7 +35,7 @@ protected:
             return low + static_cast<int32_t>(rng() % static_cast<uint32_t>(high - low + 1));
         };
         MessageWindow w{};
-        w.id = rng() % 8 ? index : MSGWIN_FREE;
+        w.id = index;
         w.x = between(-80, surface_width() + 20);
         w.y = between(-40, surface_height() + 10);
         w.width = between(0, 120);
@@ -56,10 +57,10 @@ TEST_F(CompositeDifferentialTest, EveryEffectCompositesThePlainWords)
         randomise(surface_current_pixels(), rng, false);
         randomise(layer(text_colour_layer()), rng, true);
         randomise(layer(text_mask_layer()), rng, true);
-        const int32_t shown = 1 + static_cast<int32_t>(rng() % 3);
+        // A few windows at any of the eight indices, the last one included.
         for (int32_t i = 0; i < MSGWIN_COUNT; ++i) {
             windows[i] = random_window(i, rng);
-            if (i >= shown)
+            if (rng() % 3)
                 windows[i].id = MSGWIN_FREE;
         }
         // A few passes over the same windows, so that the pass-dependent effects vary.
@@ -76,8 +77,9 @@ TEST_F(CompositeDifferentialTest, EveryEffectCompositesThePlainWords)
                     continue;
                 int32_t draw = 0;
                 if ((w.flags & MSGWIN_EFFECT_MASK) == MSGWIN_FX_SHAKE) {
-                    state = state * 214013u + 2531011u;
-                    draw = static_cast<int32_t>((state >> 16) & RANDOM_MAX);
+                    TestGenerator generator{state};
+                    draw = generator.next();
+                    state = generator.state;
                 }
                 plain::composite_window(expected, w, count, draw);
             }

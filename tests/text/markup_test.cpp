@@ -100,6 +100,11 @@ TEST_F(MarkupTest, ColourNumbersKeepTheirLowByte)
                             {{N, test_rgb555(0, 0, 255)},
                              {N, test_rgb555(64, 255, 255)},
                              {N, test_rgb555(255, 0, 0)}}));
+    // A colour cut short keeps the components it does not read: white's at first, then the
+    // last colour's.
+    show("\\i[0]A\\i[255,0,0]B\\i[0,255]C", 10, 20);
+    expect_layers(
+        test_line(10, 20, {{N, CYAN}, {N, test_rgb555(255, 0, 0)}, {N, test_rgb555(0, 255, 0)}}));
 }
 
 TEST_F(MarkupTest, MissingBracketDropsThePendingLineAndEnds)

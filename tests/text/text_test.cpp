@@ -100,32 +100,6 @@ TEST_F(TextTest, LinesAnywhereInThe32BitRangeDrawOnlyWhatLiesOnTheLayers)
     expect_layers(test_line(100, 40, {{N, TEST_WHITE}, {N, TEST_WHITE}}));
 }
 
-TEST_F(TextTest, ClearRectZeroesWholePairsAndClips)
-{
-    const int32_t w = surface_width();
-    for (Pixel* plane : {layer(text_colour_layer()), layer(text_mask_layer())})
-        std::fill(plane, plane + w * surface_height(), 0x1111);
-
-    // Pairs floor(3 / 2) = 1 and 2 (pixels 2 to 5) of rows 1 and 2.
-    text_clear_rect(3, 1, 5, 2);
-    for (Pixel* plane : {layer(text_colour_layer()), layer(text_mask_layer())}) {
-        for (int32_t y = 0; y < 4; ++y) {
-            for (int32_t x = 0; x < 8; ++x) {
-                const bool cleared = y >= 1 && y <= 2 && x >= 2 && x <= 5;
-                EXPECT_EQ(plane[y * w + x], cleared ? 0 : 0x1111) << x << "," << y;
-            }
-        }
-    }
-    // Nothing for a height of 0 or less than one pair; a rectangle over the edges clears only
-    // what lies on the layers.
-    text_clear_rect(0, 10, 1, 5);
-    text_clear_rect(0, 10, 8, 0);
-    EXPECT_EQ(layer(text_mask_layer())[10 * w], 0x1111);
-    text_clear_rect(-100, -100, w + 200, 102);
-    EXPECT_EQ(layer(text_mask_layer())[1 * w + w - 1], 0);
-    EXPECT_EQ(layer(text_mask_layer())[2 * w + w - 1], 0x1111);
-}
-
 TEST_F(TextTest, TextOutFormatsIntoItsBufferAndCutsLongOutput)
 {
     text_clear_rect(0, 0, surface_width(), surface_height());
