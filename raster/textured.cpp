@@ -1,9 +1,11 @@
 #include "raster/textured.h"
 
+#include "platform/pixel_avx2.h"
 #include "platform/pixel_sse2.h"
 #include "platform/texture.h"
 #include "raster/clip.h"
 #include "raster/scan.h"
+#include "raster/span_path.h"
 
 namespace {
 
@@ -125,7 +127,86 @@ void tex_pixels8(Pixel* at, int32_t count, const TexelStepper& u_stepper,
         }
     }
 }
-#else
+#endif
+
+#ifdef RGB555_AVX2
+// Spans of at least sixteen pixels on the AVX2 path: sixteen pixels at a time, and the last sixteen
+// as one group, which may draw again some pixels of the group before it. Those get the texels they
+// already have, or the blend with the frame as it was before the span: its last sixteen pixels
+// are read first.
+
+// One texel per 32-bit lane for the texel index in each lane: a gather reads whole 32-bit pairs of
+// texels, so each texel comes from the aligned pair that holds it. A texture of two texels or more
+// is made of whole pairs, so no read leaves it.
+[[gnu::target("avx2")]] __m256i tex_gather8(const Pixel* texels, __m256i index)
+{
+    const __m256i pairs = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
+                                                 _mm256_srli_epi32(index, 1), sizeof(uint32_t));
+    const __m256i high = _mm256_slli_epi32(_mm256_and_si256(index, _mm256_set1_epi32(1)), 4);
+    return _mm256_and_si256(_mm256_srlv_epi32(pairs, high), _mm256_set1_epi32(0xFFFF));
+}
+
+// The next sixteen texels; u and v step on by sixteen pixels.
+[[gnu::target("avx2")]] __m256i tex_texels16(__m256i& u, __m256i& v, __m256i u_step, __m256i v_step,
+                                             const TexSpanParams& params)
+{
+    const __m256i rows = _mm256_srl_epi16(
+        _mm256_and_si256(v, _mm256_set1_epi16(static_cast<int16_t>(params.span_v_mask))),
+        _mm_cvtsi32_si128(params.span_row_shift));
+    const __m256i columns =
+        _mm256_and_si256(_mm256_srli_epi16(u, FX8_SHIFT),
+                         _mm256_set1_epi16(static_cast<int16_t>(params.span_u_mask)));
+    const __m256i index = _mm256_add_epi16(rows, columns);
+    u = _mm256_add_epi16(u, u_step);
+    v = _mm256_add_epi16(v, v_step);
+    const __m256i low =
+        tex_gather8(params.texels, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)));
+    const __m256i high =
+        tex_gather8(params.texels, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)));
+    // The pack interleaves the two registers' 128-bit halves; the permutation puts them in order.
+    return _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
+}
+
+// The texels combined with the frame's pixels at at; nothing is read for the opaque span.
+template <TexBlend BLEND>
+[[gnu::target("avx2")]] __m256i tex_combine16(__m256i texels, const Pixel* at)
+{
+    if constexpr (BLEND == TexBlend::OPAQUE)
+        return texels;
+    else if constexpr (BLEND == TexBlend::ADD)
+        return rgb555_add_saturate16(texels, rgb555_load16(at));
+    else
+        return rgb555_blend_half16(texels, rgb555_load16(at));
+}
+
+template <TexBlend BLEND>
+[[gnu::target("avx2")]] void tex_pixels16(Pixel* at, int32_t count, const TexelStepper& u_stepper,
+                                          const TexelStepper& v_stepper,
+                                          const TexSpanParams& params)
+{
+    __m256i u = rgb555_lanes_ramp16(u_stepper.value, u_stepper.step);
+    __m256i v = rgb555_lanes_ramp16(v_stepper.value, v_stepper.step);
+    const __m256i u_step =
+        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(u_stepper.step, RGB555_AVX2_PIXELS)));
+    const __m256i v_step =
+        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(v_stepper.step, RGB555_AVX2_PIXELS)));
+    Pixel* const last = at + (count - RGB555_AVX2_PIXELS);
+    // The frame under the last group as it was before the span, for the blends.
+    alignas(32) Pixel last_frame[RGB555_AVX2_PIXELS];
+    if constexpr (BLEND != TexBlend::OPAQUE)
+        rgb555_store16(last_frame, rgb555_load16(last));
+    for (; at < last; at += RGB555_AVX2_PIXELS)
+        rgb555_store16(at, tex_combine16<BLEND>(tex_texels16(u, v, u_step, v_step, params), at));
+    const int32_t skipped = count - RGB555_AVX2_PIXELS;
+    u = rgb555_lanes_ramp16(wrap_add(u_stepper.value, wrap_mul(u_stepper.step, skipped)),
+                            u_stepper.step);
+    v = rgb555_lanes_ramp16(wrap_add(v_stepper.value, wrap_mul(v_stepper.step, skipped)),
+                            v_stepper.step);
+    rgb555_store16(last,
+                   tex_combine16<BLEND>(tex_texels16(u, v, u_step, v_step, params), last_frame));
+}
+#endif
+
 template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
 {
     if constexpr (BLEND == TexBlend::OPAQUE)
@@ -135,22 +216,31 @@ template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
     else
         return rgb555_blend_half(texel, frame);
 }
-#endif
 
 // Masking wraps both coordinates into the texture whatever their value, negative ones included:
 // the texel read is (row AND 2^F - 1) x 2^E + (column AND 2^E - 1).
 template <TexBlend BLEND>
 void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const EdgeSample<2>& right,
-                     const TexSpanParams& params)
+                     const TexSpanParams& params, RasterPath path)
 {
     const RasterDivisor count = raster_divisor(span.count);
     TexelStepper u =
         tex_stepper(left.value[TEX_U], right.value[TEX_U], params.log2_width, span, count);
     TexelStepper v =
         tex_stepper(left.value[TEX_V], right.value[TEX_V], params.log2_height, span, count);
+#ifdef RGB555_AVX2
+    if (path == RasterPath::AVX2 && span.visible >= RGB555_AVX2_PIXELS &&
+        params.log2_width + params.log2_height > 0) {
+        tex_pixels16<BLEND>(span.pixels, span.visible, u, v, params);
+        return;
+    }
+#endif
 #ifdef __SSE2__
-    tex_pixels8<BLEND>(span.pixels, span.visible, u, v, params);
-#else
+    if (path != RasterPath::PORTABLE) {
+        tex_pixels8<BLEND>(span.pixels, span.visible, u, v, params);
+        return;
+    }
+#endif
     Pixel* at = span.pixels;
     for (int32_t remaining = span.visible; remaining > 0; --remaining, ++at) {
         const int32_t index = ((v.value & params.span_v_mask) >> params.span_row_shift) +
@@ -159,7 +249,6 @@ void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const Ed
         u.value = wrap_add(u.value, u.step);
         v.value = wrap_add(v.value, v.step);
     }
-#endif
 }
 
 template <TexBlend BLEND>
@@ -182,11 +271,11 @@ void raster_tex_polygon(const RasterTarget& target, const ScreenVertex* const ve
     TexVertex polygon[RASTER_CLIP_CAPACITY];
     const int32_t clipped =
         raster_clip_textured(target.bounds, vertices, texcoords, count, polygon);
-    raster_scan(
-        target, polygon, clipped,
-        [&params](const RasterSpan& span, const EdgeSample<2>& left, const EdgeSample<2>& right) {
-            raster_span_tex<BLEND>(span, left, right, params);
-        });
+    raster_scan(target, polygon, clipped,
+                [&params, path = raster_path()](const RasterSpan& span, const EdgeSample<2>& left,
+                                                const EdgeSample<2>& right) {
+                    raster_span_tex<BLEND>(span, left, right, params, path);
+                });
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The optimised fillers against the plain ones of tests/support/plain_raster.h: seeded random
 // polygons, on and off the target, on targets of odd sizes and with canary margins, with colours
 // and texture coordinates of any value and textures of every size; every pixel must match, and no
-// write may land outside the buffer. Also the reciprocal division against wrap_div.
+// write may land outside the buffer. Every span path the build and the processor have is run;
+// the others are skipped, each saying why. Also the reciprocal division against wrap_div.
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "host/headless/headless.h"
@@ -12,6 +14,7 @@
 #include "raster/divide.h"
 #include "raster/flat.h"
 #include "raster/gouraud.h"
+#include "raster/span_path.h"
 #include "raster/textured.h"
 #include "tests/support/plain_raster.h"
 #include "tests/support/raster_canvas.h"
@@ -29,17 +32,21 @@ struct Polygon {
     int32_t slot;
 };
 
-class FillerDifferentialTest : public ::testing::Test {
+class FillerDifferentialTest : public ::testing::TestWithParam<RasterPath> {
 protected:
     void SetUp() override
     {
         headless_reset();
         live_blocks = mem_stats().live_blocks;
         tex_init();
+        if (!raster_path_set(GetParam()))
+            GTEST_SKIP() << "the " << raster_path_name(GetParam())
+                         << " path: not in this build or not on this processor";
     }
 
     void TearDown() override
     {
+        raster_path_set(raster_path_best());
         tex_free_all();
         EXPECT_EQ(mem_stats().live_blocks, live_blocks);
     }
@@ -150,7 +157,7 @@ protected:
     int32_t live_blocks = 0;
 };
 
-TEST_F(FillerDifferentialTest, EveryFillerDrawsThePlainFillersPixels)
+TEST_P(FillerDifferentialTest, EveryFillerDrawsThePlainFillersPixels)
 {
     constexpr int32_t POLYGONS = 300;
     // Width, height and canary margin: odd widths, one-pixel targets, spans longer than eight.
@@ -184,6 +191,11 @@ TEST_F(FillerDifferentialTest, EveryFillerDrawsThePlainFillersPixels)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, FillerDifferentialTest, ::testing::ValuesIn(RASTER_PATHS),
+                         [](const ::testing::TestParamInfo<RasterPath>& info) {
+                             return std::string(raster_path_name(info.param));
+                         });
 
 TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
 {
