@@ -130,15 +130,14 @@ void tex_pixels8(Pixel* at, int32_t count, const TexelStepper& u_stepper,
 #endif
 
 #ifdef RGB555_AVX2
-// Spans of at least sixteen pixels on the AVX2 path: sixteen pixels at a time, and the last sixteen
-// as one group, which may draw again some pixels of the group before it. Those get the texels they
-// already have, or the blend with the frame as it was before the span: its last sixteen pixels
-// are read first.
-
+// The AVX2 path. Spans of at least sixteen pixels are drawn sixteen pixels at a time, and their
+// last sixteen as one group, which may overlap the group before it: the overlapped pixels get the
+// texels they already have, or the blend with the frame as it was before the span, since that
+// group is worked out first. Shorter spans take the SSE2 routines.
 // One texel per 32-bit lane for the texel index in each lane: a gather reads whole 32-bit pairs of
 // texels, so each texel comes from the aligned pair that holds it. A texture of two texels or more
 // is made of whole pairs, so no read leaves it.
-[[gnu::target("avx2")]] __m256i tex_gather8(const Pixel* texels, __m256i index)
+[[gnu::target("avx2")]] inline __m256i tex_gather8(const Pixel* texels, __m256i index)
 {
     const __m256i pairs = _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels),
                                                  _mm256_srli_epi32(index, 1), sizeof(uint32_t));
@@ -146,19 +145,30 @@ void tex_pixels8(Pixel* at, int32_t count, const TexelStepper& u_stepper,
     return _mm256_and_si256(_mm256_srlv_epi32(pairs, high), _mm256_set1_epi32(0xFFFF));
 }
 
-// The next sixteen texels; u and v step on by sixteen pixels.
-[[gnu::target("avx2")]] __m256i tex_texels16(__m256i& u, __m256i& v, __m256i u_step, __m256i v_step,
-                                             const TexSpanParams& params)
+// The texel coordinates at sixteen pixels in a row, on 16-bit lanes as in the SSE2 path.
+struct TexLanes16 {
+    __m256i u;
+    __m256i v;
+};
+
+// The texel indices of the sixteen pixels.
+[[gnu::target("avx2")]] inline __m256i tex_index16(const TexLanes16& lanes,
+                                                   const TexSpanParams& params)
 {
     const __m256i rows = _mm256_srl_epi16(
-        _mm256_and_si256(v, _mm256_set1_epi16(static_cast<int16_t>(params.span_v_mask))),
+        _mm256_and_si256(lanes.v, _mm256_set1_epi16(static_cast<int16_t>(params.span_v_mask))),
         _mm_cvtsi32_si128(params.span_row_shift));
     const __m256i columns =
-        _mm256_and_si256(_mm256_srli_epi16(u, FX8_SHIFT),
+        _mm256_and_si256(_mm256_srli_epi16(lanes.u, FX8_SHIFT),
                          _mm256_set1_epi16(static_cast<int16_t>(params.span_u_mask)));
-    const __m256i index = _mm256_add_epi16(rows, columns);
-    u = _mm256_add_epi16(u, u_step);
-    v = _mm256_add_epi16(v, v_step);
+    return _mm256_add_epi16(rows, columns);
+}
+
+// The sixteen texels in one register.
+[[gnu::target("avx2")]] inline __m256i tex_texels16(const TexLanes16& lanes,
+                                                    const TexSpanParams& params)
+{
+    const __m256i index = tex_index16(lanes, params);
     const __m256i low =
         tex_gather8(params.texels, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)));
     const __m256i high =
@@ -169,7 +179,7 @@ void tex_pixels8(Pixel* at, int32_t count, const TexelStepper& u_stepper,
 
 // The texels combined with the frame's pixels at at; nothing is read for the opaque span.
 template <TexBlend BLEND>
-[[gnu::target("avx2")]] __m256i tex_combine16(__m256i texels, const Pixel* at)
+[[gnu::target("avx2")]] inline __m256i tex_combine16(__m256i texels, const Pixel* at)
 {
     if constexpr (BLEND == TexBlend::OPAQUE)
         return texels;
@@ -179,31 +189,38 @@ template <TexBlend BLEND>
         return rgb555_blend_half16(texels, rgb555_load16(at));
 }
 
+// Sixteen pixels to at, combined with the frame's pixels at frame.
 template <TexBlend BLEND>
-[[gnu::target("avx2")]] void tex_pixels16(Pixel* at, int32_t count, const TexelStepper& u_stepper,
-                                          const TexelStepper& v_stepper,
-                                          const TexSpanParams& params)
+[[gnu::target("avx2")]] inline void tex_group16(Pixel* at, const TexLanes16& lanes,
+                                                const TexSpanParams& params, const Pixel* frame)
 {
-    __m256i u = rgb555_lanes_ramp16(u_stepper.value, u_stepper.step);
-    __m256i v = rgb555_lanes_ramp16(v_stepper.value, v_stepper.step);
-    const __m256i u_step =
-        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(u_stepper.step, RGB555_AVX2_PIXELS)));
-    const __m256i v_step =
-        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(v_stepper.step, RGB555_AVX2_PIXELS)));
-    Pixel* const last = at + (count - RGB555_AVX2_PIXELS);
-    // The frame under the last group as it was before the span, for the blends.
-    alignas(32) Pixel last_frame[RGB555_AVX2_PIXELS];
-    if constexpr (BLEND != TexBlend::OPAQUE)
-        rgb555_store16(last_frame, rgb555_load16(last));
-    for (; at < last; at += RGB555_AVX2_PIXELS)
-        rgb555_store16(at, tex_combine16<BLEND>(tex_texels16(u, v, u_step, v_step, params), at));
-    const int32_t skipped = count - RGB555_AVX2_PIXELS;
-    u = rgb555_lanes_ramp16(wrap_add(u_stepper.value, wrap_mul(u_stepper.step, skipped)),
-                            u_stepper.step);
-    v = rgb555_lanes_ramp16(wrap_add(v_stepper.value, wrap_mul(v_stepper.step, skipped)),
-                            v_stepper.step);
-    rgb555_store16(last,
-                   tex_combine16<BLEND>(tex_texels16(u, v, u_step, v_step, params), last_frame));
+    rgb555_store16(at, tex_combine16<BLEND>(tex_texels16(lanes, params), frame));
+}
+
+template <TexBlend BLEND>
+[[gnu::target("avx2"), gnu::always_inline]] inline void
+tex_pixels16(Pixel* at, int32_t count, const TexelStepper& u, const TexelStepper& v,
+             const TexSpanParams& params)
+{
+    TexLanes16 lanes{rgb555_lanes_ramp16(u.value, u.step), rgb555_lanes_ramp16(v.value, v.step)};
+    const TexLanes16 step{
+        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(u.step, RGB555_AVX2_PIXELS))),
+        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(v.step, RGB555_AVX2_PIXELS)))};
+    const int32_t last_offset = count - RGB555_AVX2_PIXELS;
+    const TexLanes16 last{
+        _mm256_add_epi16(lanes.u,
+                         _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(u.step, last_offset)))),
+        _mm256_add_epi16(lanes.v,
+                         _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(v.step, last_offset))))};
+    alignas(32) Pixel last_pixels[RGB555_AVX2_PIXELS];
+    tex_group16<BLEND>(last_pixels, last, params, at + last_offset);
+    Pixel* const end = at + last_offset;
+    for (; at < end; at += RGB555_AVX2_PIXELS) {
+        tex_group16<BLEND>(at, lanes, params, at);
+        lanes.u = _mm256_add_epi16(lanes.u, step.u);
+        lanes.v = _mm256_add_epi16(lanes.v, step.v);
+    }
+    rgb555_store16(end, rgb555_load16(last_pixels));
 }
 #endif
 
@@ -228,13 +245,6 @@ void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const Ed
         tex_stepper(left.value[TEX_U], right.value[TEX_U], params.log2_width, span, count);
     TexelStepper v =
         tex_stepper(left.value[TEX_V], right.value[TEX_V], params.log2_height, span, count);
-#ifdef RGB555_AVX2
-    if (path == RasterPath::AVX2 && span.visible >= RGB555_AVX2_PIXELS &&
-        params.log2_width + params.log2_height > 0) {
-        tex_pixels16<BLEND>(span.pixels, span.visible, u, v, params);
-        return;
-    }
-#endif
 #ifdef __SSE2__
     if (path != RasterPath::PORTABLE) {
         tex_pixels8<BLEND>(span.pixels, span.visible, u, v, params);
@@ -250,6 +260,35 @@ void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const Ed
         v.value = wrap_add(v.value, v.step);
     }
 }
+
+#ifdef RGB555_AVX2
+template <TexBlend BLEND> struct TexSpanAvx2 {
+    const TexSpanParams* params;
+
+    [[gnu::target("avx2")]] void operator()(const RasterSpan& span, const EdgeSample<2>& left,
+                                            const EdgeSample<2>& right) const
+    {
+        if (span.visible < RGB555_AVX2_PIXELS) {
+            raster_span_tex<BLEND>(span, left, right, *params, RasterPath::SSE2);
+            return;
+        }
+        const RasterDivisor count = raster_divisor(span.count);
+        const TexelStepper u =
+            tex_stepper(left.value[TEX_U], right.value[TEX_U], params->log2_width, span, count);
+        const TexelStepper v =
+            tex_stepper(left.value[TEX_V], right.value[TEX_V], params->log2_height, span, count);
+        tex_pixels16<BLEND>(span.pixels, span.visible, u, v, *params);
+    }
+};
+
+// The whole walk compiled for AVX2, so that the span routine is inlined into it.
+template <TexBlend BLEND>
+[[gnu::target("avx2")]] void tex_scan_avx2(const RasterTarget& target, const TexVertex* polygon,
+                                           int32_t count, const TexSpanParams& params)
+{
+    raster_scan(target, polygon, count, TexSpanAvx2<BLEND>{&params});
+}
+#endif
 
 template <TexBlend BLEND>
 void raster_tex_polygon(const RasterTarget& target, const ScreenVertex* const vertices[],
