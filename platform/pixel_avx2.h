@@ -14,7 +14,12 @@
 #include "platform/pixel.h"
 
 constexpr int32_t RGB555_AVX2_PIXELS = 16;
-constexpr int32_t RGB555_AVX2_WORDS = 8;
+
+// The pixels that count pixels drawn sixteen at a time touch: the last group's whole sixteen.
+constexpr int32_t rgb555_reach16(int32_t count)
+{
+    return (count + RGB555_AVX2_PIXELS - 1) & -RGB555_AVX2_PIXELS;
+}
 
 [[gnu::target("avx2")]] inline __m256i rgb555_load16(const Pixel* at)
 {
@@ -39,6 +44,24 @@ constexpr int32_t RGB555_AVX2_WORDS = 8;
 [[gnu::target("avx2")]] inline __m256i rgb555_word_constant16(uint32_t word)
 {
     return _mm256_set1_epi32(static_cast<int>(word));
+}
+
+// All ones in the first count (0 to 16) 16-bit lanes, 0 in the others.
+[[gnu::target("avx2")]] inline __m256i rgb555_lanes_first16(int32_t count)
+{
+    alignas(32) static constexpr uint16_t ones_then_zeros[2 * RGB555_AVX2_PIXELS] = {
+        0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,
+        0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    return _mm256_loadu_si256(
+        reinterpret_cast<const __m256i*>(ones_then_zeros + RGB555_AVX2_PIXELS - count));
+}
+
+// The first count (0 to 16) of sixteen pixels to at, the other pixels there written back as they
+// are: all sixteen must lie inside the buffer.
+[[gnu::target("avx2")]] inline void rgb555_store_first16(Pixel* at, __m256i pixels, __m256i frame,
+                                                         int32_t count)
+{
+    rgb555_store16(at, _mm256_blendv_epi8(frame, pixels, rgb555_lanes_first16(count)));
 }
 
 // rgb555_half_pair on eight words.

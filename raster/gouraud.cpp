@@ -212,11 +212,9 @@ void gouraud_span(const RasterSpan& span, const EdgeSample<GOURAUD_CHANNELS>& le
 
 #ifdef RGB555_AVX2
 // The AVX2 path. A span's three channels are set up together, in lanes 1 to 3 of one register
-// (lane 0 holds x, which takes no part), by the arithmetic of gouraud_channel. Spans of at least
-// sixteen pixels are drawn sixteen pixels at a time, and their last sixteen as one group, which may
-// overlap the group before it: the overlapped pixels get the colours they already have, and in the
-// additive span the sum with the frame as it was before the span, since that group is worked out
-// first. Shorter spans take the SSE2 routines.
+// (lane 0 holds x, which takes no part), by the arithmetic of gouraud_channel. The span is drawn
+// sixteen pixels at a time, the last group through a mask that writes the pixels past the span
+// back as they were; a span whose last group would reach past the buffer takes the SSE2 routines.
 static_assert(sizeof(EdgeSample<GOURAUD_CHANNELS>) == 4 * sizeof(int32_t));
 constexpr int GOURAUD_LANE0 = 1; // the lane of the first channel
 
@@ -283,23 +281,25 @@ gouraud_channels4(const RasterSpan& span, const EdgeSample<GOURAUD_CHANNELS>& le
 gouraud_opaque_avx2(Pixel* at, int32_t count, const GouraudChannels4& channels)
 {
     const __m256i ramp = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const int32_t last_offset = count - RGB555_AVX2_PIXELS;
-    const __m128i to_last = _mm_mullo_epi32(channels.step, _mm_set1_epi32(last_offset));
     __m256i value[GOURAUD_CHANNELS];
-    __m256i last[GOURAUD_CHANNELS];
     __m256i step[GOURAUD_CHANNELS];
     for (int c = 0; c < GOURAUD_CHANNELS; ++c) {
         const __m256i step1 = gouraud_broadcast16(channels.step, GOURAUD_LANE0 + c);
         value[c] = _mm256_add_epi16(gouraud_broadcast16(channels.value, GOURAUD_LANE0 + c),
                                     _mm256_mullo_epi16(step1, ramp));
-        last[c] = _mm256_add_epi16(value[c], gouraud_broadcast16(to_last, GOURAUD_LANE0 + c));
         step[c] = _mm256_slli_epi16(step1, 4);
     }
     static_assert(RGB555_AVX2_PIXELS == 1 << 4);
-    // The same colours whichever is stored first.
-    rgb555_store16(at + last_offset, gouraud_opaque16(last));
-    for (Pixel* const end = at + last_offset; at < end; at += RGB555_AVX2_PIXELS) {
-        rgb555_store16(at, gouraud_opaque16(value));
+    for (;; at += RGB555_AVX2_PIXELS) {
+        const __m256i colours = gouraud_opaque16(value);
+        if (count < RGB555_AVX2_PIXELS) {
+            rgb555_store_first16(at, colours, rgb555_load16(at), count);
+            return;
+        }
+        rgb555_store16(at, colours);
+        count -= RGB555_AVX2_PIXELS;
+        if (!count)
+            return;
         for (int c = 0; c < GOURAUD_CHANNELS; ++c)
             value[c] = _mm256_add_epi16(value[c], step[c]);
     }
@@ -322,57 +322,58 @@ struct GouraudPlaced16 {
                         _mm256_and_si256(blue, _mm256_set1_epi32(RGB8_PLACED_BLUE_TOP4))));
 }
 
-// The source colours of sixteen pixels: every even pixel's shifted down into the low half of its
-// word, beside the odd pixel's in the high half.
+// The sums of sixteen pixels with their source colours: every even pixel's colour shifted down
+// into the low half of its word, beside the odd pixel's in the high half.
 [[gnu::target("avx2")]] inline __m256i
-gouraud_placed16(const GouraudPlaced16 (&lanes)[GOURAUD_CHANNELS])
+gouraud_add16(const GouraudPlaced16 (&lanes)[GOURAUD_CHANNELS], __m256i frame)
 {
     const __m256i even = gouraud_placed_high16(lanes[GOURAUD_RED].even, lanes[GOURAUD_GREEN].even,
                                                lanes[GOURAUD_BLUE].even);
     const __m256i odd = gouraud_placed_high16(lanes[GOURAUD_RED].odd, lanes[GOURAUD_GREEN].odd,
                                               lanes[GOURAUD_BLUE].odd);
-    return _mm256_or_si256(_mm256_srli_epi32(even, RGB8_PLACED_TO_RGB555_SHIFT), odd);
+    return rgb555_add_saturate16_even(
+        _mm256_or_si256(_mm256_srli_epi32(even, RGB8_PLACED_TO_RGB555_SHIFT), odd), frame);
 }
 
 [[gnu::target("avx2"), gnu::always_inline]] inline void
 gouraud_add_avx2(Pixel* at, int32_t count, const GouraudChannels4& channels)
 {
     const __m256i ramp = _mm256_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14);
-    const int32_t last_offset = count - RGB555_AVX2_PIXELS;
-    const __m128i to_last = _mm_mullo_epi32(channels.step, _mm_set1_epi32(last_offset));
     GouraudPlaced16 lanes[GOURAUD_CHANNELS];
-    GouraudPlaced16 last[GOURAUD_CHANNELS];
     __m256i step[GOURAUD_CHANNELS];
     for (int c = 0; c < GOURAUD_CHANNELS; ++c) {
         const __m256i step1 = gouraud_broadcast(channels.step, GOURAUD_LANE0 + c);
         const __m256i even = _mm256_add_epi32(gouraud_broadcast(channels.value, GOURAUD_LANE0 + c),
                                               _mm256_mullo_epi32(step1, ramp));
         lanes[c] = {even, _mm256_add_epi32(even, step1)};
-        const __m256i skipped = gouraud_broadcast(to_last, GOURAUD_LANE0 + c);
-        last[c] = {_mm256_add_epi32(lanes[c].even, skipped),
-                   _mm256_add_epi32(lanes[c].odd, skipped)};
         step[c] = _mm256_slli_epi32(step1, 4);
     }
-    alignas(32) Pixel last_pixels[RGB555_AVX2_PIXELS];
-    rgb555_store16(last_pixels, rgb555_add_saturate16_even(gouraud_placed16(last),
-                                                           rgb555_load16(at + last_offset)));
-    Pixel* const end = at + last_offset;
-    for (; at < end; at += RGB555_AVX2_PIXELS) {
-        rgb555_store16(at, rgb555_add_saturate16_even(gouraud_placed16(lanes), rgb555_load16(at)));
+    for (;; at += RGB555_AVX2_PIXELS) {
+        const __m256i frame = rgb555_load16(at);
+        const __m256i sums = gouraud_add16(lanes, frame);
+        if (count < RGB555_AVX2_PIXELS) {
+            rgb555_store_first16(at, sums, frame, count);
+            return;
+        }
+        rgb555_store16(at, sums);
+        count -= RGB555_AVX2_PIXELS;
+        if (!count)
+            return;
         for (int c = 0; c < GOURAUD_CHANNELS; ++c) {
             lanes[c].even = _mm256_add_epi32(lanes[c].even, step[c]);
             lanes[c].odd = _mm256_add_epi32(lanes[c].odd, step[c]);
         }
     }
-    rgb555_store16(end, rgb555_load16(last_pixels));
 }
 
 template <GouraudBlend BLEND> struct GouraudSpanAvx2 {
+    const Pixel* end; // of the target's buffer
+
     [[gnu::target("avx2")]] void operator()(const RasterSpan& span,
                                             const EdgeSample<GOURAUD_CHANNELS>& left,
                                             const EdgeSample<GOURAUD_CHANNELS>& right) const
     {
-        if (span.visible < RGB555_AVX2_PIXELS) {
+        if (end - span.pixels < rgb555_reach16(span.visible)) {
             gouraud_span<BLEND>(span, left, right, RasterPath::SSE2);
             return;
         }
@@ -384,12 +385,12 @@ template <GouraudBlend BLEND> struct GouraudSpanAvx2 {
     }
 };
 
-// The whole walk compiled for AVX2, so that the span routine is inlined into it.
+// The whole walk compiled for AVX2 and flattened, so that the span routine is inlined into it.
 template <GouraudBlend BLEND>
-[[gnu::target("avx2")]] void gouraud_scan_avx2(const RasterTarget& target,
-                                               const GouraudVertex* polygon, int32_t count)
+[[gnu::target("avx2"), gnu::flatten]] void
+gouraud_scan_avx2(const RasterTarget& target, const GouraudVertex* polygon, int32_t count)
 {
-    raster_scan(target, polygon, count, GouraudSpanAvx2<BLEND>{});
+    raster_scan(target, polygon, count, GouraudSpanAvx2<BLEND>{raster_target_end(target)});
 }
 #endif
 
