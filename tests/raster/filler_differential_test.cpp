@@ -197,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, FillerDifferentialTest, ::testing::ValuesIn(
                              return std::string(raster_path_name(info.param));
                          });
 
-TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
+// Dividends where truncation and the magnitude's sign turn, then seeded random ones.
+std::vector<int32_t> divide_test_dividends()
 {
     std::vector<int32_t> dividends = {0,
                                       1,
@@ -215,6 +216,12 @@ TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
     std::mt19937 rng(7);
     for (int32_t i = 0; i < 200; ++i)
         dividends.push_back(static_cast<int32_t>(rng()));
+    return dividends;
+}
+
+TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
+{
+    const std::vector<int32_t> dividends = divide_test_dividends();
     // Every divisor of the table and either side of it, then ones that divide plainly.
     std::vector<int32_t> divisors;
     for (int32_t d = 1; d <= RASTER_RECIPROCALS + 2; ++d)
@@ -233,6 +240,31 @@ TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
                 << n << " - 1 / " << d;
         }
     }
+}
+
+TEST(RasterDivideTest, FourAtOnceOnTheAvx2PathAreTheScalarQuotients)
+{
+#ifdef RGB555_AVX2
+    if (!raster_path_available(RasterPath::AVX2))
+        GTEST_SKIP() << "the AVX2 path: not on this processor";
+    std::vector<int32_t> dividends = divide_test_dividends();
+    dividends.resize(dividends.size() / 4 * 4);
+    for (int32_t d = 2; d < RASTER_RECIPROCALS; ++d) {
+        const RasterDivisor divisor = raster_divisor(d);
+        for (size_t i = 0; i < dividends.size(); i += 4) {
+            alignas(16) int32_t quotients[4];
+            _mm_store_si128(
+                reinterpret_cast<__m128i*>(quotients),
+                raster_divide4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&dividends[i])),
+                               divisor));
+            for (size_t k = 0; k < 4; ++k)
+                ASSERT_EQ(quotients[k], wrap_div(dividends[i + k], d))
+                    << dividends[i + k] << " / " << d;
+        }
+    }
+#else
+    GTEST_SKIP() << "the AVX2 path: not in this build";
+#endif
 }
 
 } // namespace
