@@ -250,7 +250,10 @@ gouraud_channels4(const RasterSpan& span, const EdgeSample<GOURAUD_CHANNELS>& le
         start = _mm_sllv_epi32(left4, place);
         step = raster_divide4(_mm_sllv_epi32(difference, place), count);
     }
-    return {_mm_add_epi32(start, _mm_mullo_epi32(step, _mm_set1_epi32(span.skip))), step};
+    // Only a span that starts left of the target skips pixels, which the clipper makes rare.
+    if (span.skip)
+        start = _mm_add_epi32(start, _mm_mullo_epi32(step, _mm_set1_epi32(span.skip)));
+    return {start, step};
 }
 
 // Lane lane of four in every 32-bit lane.
@@ -366,22 +369,41 @@ gouraud_add_avx2(Pixel* at, int32_t count, const GouraudChannels4& channels)
     }
 }
 
+// The spans are drawn one behind: each span's channels are set up before the span before it is
+// drawn, so that the divisions' long chain of dependent steps overlaps that drawing instead of
+// waiting behind the branch that ends it. The spans are still drawn in the walk's order.
 template <GouraudBlend BLEND> struct GouraudSpanAvx2 {
     const Pixel* end; // of the target's buffer
+    Pixel* waiting_at = nullptr;
+    int32_t waiting_count = 0;
+    GouraudChannels4 waiting{};
 
     [[gnu::target("avx2")]] void operator()(const RasterSpan& span,
                                             const EdgeSample<GOURAUD_CHANNELS>& left,
-                                            const EdgeSample<GOURAUD_CHANNELS>& right) const
+                                            const EdgeSample<GOURAUD_CHANNELS>& right)
     {
         if (end - span.pixels < rgb555_reach16(span.visible)) {
+            finish();
             gouraud_span<BLEND>(span, left, right, RasterPath::SSE2);
             return;
         }
         const GouraudChannels4 channels = gouraud_channels4<BLEND>(span, left, right);
+        finish();
+        waiting_at = span.pixels;
+        waiting_count = span.visible;
+        waiting = channels;
+    }
+
+    // Draws the span still waiting, if any.
+    [[gnu::target("avx2")]] void finish()
+    {
+        if (!waiting_count)
+            return;
         if constexpr (BLEND == GouraudBlend::OPAQUE)
-            gouraud_opaque_avx2(span.pixels, span.visible, channels);
+            gouraud_opaque_avx2(waiting_at, waiting_count, waiting);
         else
-            gouraud_add_avx2(span.pixels, span.visible, channels);
+            gouraud_add_avx2(waiting_at, waiting_count, waiting);
+        waiting_count = 0;
     }
 };
 
@@ -390,7 +412,9 @@ template <GouraudBlend BLEND>
 [[gnu::target("avx2"), gnu::flatten]] void
 gouraud_scan_avx2(const RasterTarget& target, const GouraudVertex* polygon, int32_t count)
 {
-    raster_scan(target, polygon, count, GouraudSpanAvx2<BLEND>{raster_target_end(target)});
+    GouraudSpanAvx2<BLEND> spans{raster_target_end(target)};
+    raster_scan(target, polygon, count, spans);
+    spans.finish();
 }
 #endif
 
