@@ -1,8 +1,8 @@
 // The pixel helpers of pixel.h on sixteen pixels at once, in a 256-bit AVX2 register: eight words
 // of two pixels, each word handled exactly as its scalar helper handles it. Only x86-64 builds have
 // them (RGB555_AVX2 says so), and there each function is compiled for AVX2 alone, whatever the
-// build's own target: a caller takes them only when the processor reports AVX2 (raster/span_path.h)
-// and, not being compiled for AVX2 itself, calls them rather than inlining them.
+// build's own target: only code compiled for AVX2 in the same way can inline them, and a caller
+// takes that code only when the processor reports AVX2 (raster/span_path.h).
 #pragma once
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))

@@ -5,6 +5,7 @@
 // the others are skipped, each saying why. Also the reciprocal division against wrap_div.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,6 +19,12 @@
 #include "raster/textured.h"
 #include "tests/support/plain_raster.h"
 #include "tests/support/raster_canvas.h"
+
+// GoogleTest names the path in a failure's message.
+void PrintTo(RasterPath path, std::ostream* out)
+{
+    *out << raster_path_name(path);
+}
 
 namespace {
 
