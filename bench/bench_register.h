@@ -3,6 +3,8 @@
 #pragma once
 
 void bench_register_raster();
+// Called by bench_register_raster: the sweeps of cost against work.
+void bench_register_sweeps();
 void bench_register_surface();
 void bench_register_composite();
 void bench_register_filters();

@@ -138,4 +138,5 @@ void bench_register_raster()
         }
     }
     benchmark::RegisterBenchmark("ordering_table/4096_packets", ordering_table);
+    bench_register_sweeps();
 }

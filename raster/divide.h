@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/pixel_avx2.h"
 #include "scene/fixed.h"
 
 // Divisors below this come from the table; the frame is narrower and shorter than it.
@@ -59,3 +60,26 @@ inline int32_t raster_divide(int32_t dividend, const RasterDivisor& divisor)
         return dividend;
     return wrap_div(dividend, divisor.divisor);
 }
+
+#if defined(RGB555_AVX2) && defined(__SIZEOF_INT128__)
+// raster_divide on four dividends at once, for the AVX2 span routines: the 64 x 32-bit product
+// of the scalar form from two 32 x 32-bit halves, floor((high + floor(low / 2^32)) / 2^32) being
+// floor(n x M / 2^64). The divisor must have a reciprocal.
+[[gnu::target("avx2")]] inline __m128i raster_divide4(__m128i dividends,
+                                                      const RasterDivisor& divisor)
+{
+    const __m128i sign = _mm_srai_epi32(dividends, 31);
+    const __m256i magnitude =
+        _mm256_cvtepu32_epi64(_mm_sub_epi32(_mm_xor_si128(dividends, sign), sign));
+    constexpr int HALF = 32;
+    const __m256i low = _mm256_mul_epu32(
+        magnitude, _mm256_set1_epi64x(static_cast<int64_t>(divisor.reciprocal & UINT32_MAX)));
+    const __m256i high = _mm256_mul_epu32(
+        magnitude, _mm256_set1_epi64x(static_cast<int64_t>(divisor.reciprocal >> HALF)));
+    const __m256i quotient =
+        _mm256_srli_epi64(_mm256_add_epi64(high, _mm256_srli_epi64(low, HALF)), HALF);
+    const __m128i packed = _mm256_castsi256_si128(
+        _mm256_permutevar8x32_epi32(quotient, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+    return _mm_sub_epi32(_mm_xor_si128(packed, sign), sign);
+}
+#endif

@@ -241,6 +241,18 @@ void ot_draw_packet(const uint8_t* packet, const OtTables& tables, const RasterT
     }
 }
 
+// A bucket's packets lie anywhere in the area, which a large scene spreads beyond the caches, so
+// the next one is fetched while this one is drawn: both cache lines that the largest layout can
+// touch. A prefetch changes nothing that the program sees, whatever the address.
+void ot_prefetch_packet(const SceneBuffer& buffer, int32_t offset)
+{
+    if (offset == OT_EMPTY)
+        return;
+    const uint8_t* packet = buffer.packet_area + offset;
+    __builtin_prefetch(packet);
+    __builtin_prefetch(packet + (PACKET_QUAD_BYTES - 1));
+}
+
 } // namespace
 
 void ot_draw_scene()
@@ -298,6 +310,7 @@ int32_t ot_flush(SceneBuffer& buffer, const RasterTarget& target)
             continue;
         for (int32_t at = heads[bucket]; at != OT_EMPTY;) {
             const uint8_t* packet = buffer.packet_area + at;
+            ot_prefetch_packet(buffer, packet_get<int32_t>(packet, PACKET_LINK_AT));
             ot_draw_packet(packet, tables, target);
             // Only once the filler has returned.
             at = packet_get<int32_t>(packet, PACKET_LINK_AT);

@@ -3,6 +3,7 @@
 // above it hands over packets, vertices and rectangles.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/pixel.h"
@@ -16,6 +17,12 @@ struct RasterTarget {
     // W, H, W - 1, H - 1, with W at most the pitch.
     ClipBounds bounds;
 };
+
+// One past the target's last pixel: the end of its guard row.
+inline const Pixel* raster_target_end(const RasterTarget& target)
+{
+    return target.pixels + static_cast<std::ptrdiff_t>(target.pitch) * (target.bounds.height + 1);
+}
 
 // The current frame buffer with the raster clip bounds, cut down to the surface should they
 // exceed it.

@@ -1,10 +1,13 @@
 // The optimised fillers against the plain ones of tests/support/plain_raster.h: seeded random
 // polygons, on and off the target, on targets of odd sizes and with canary margins, with colours
 // and texture coordinates of any value and textures of every size; every pixel must match, and no
-// write may land outside the buffer. Also the reciprocal division against wrap_div.
+// write may land outside the buffer. Every span path the build and the processor have is run;
+// the others are skipped, each saying why. Also the reciprocal division against wrap_div.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "host/headless/headless.h"
@@ -12,9 +15,16 @@
 #include "raster/divide.h"
 #include "raster/flat.h"
 #include "raster/gouraud.h"
+#include "raster/span_path.h"
 #include "raster/textured.h"
 #include "tests/support/plain_raster.h"
 #include "tests/support/raster_canvas.h"
+
+// GoogleTest names the path in a failure's message.
+void PrintTo(RasterPath path, std::ostream* out)
+{
+    *out << raster_path_name(path);
+}
 
 namespace {
 
@@ -29,17 +39,21 @@ struct Polygon {
     int32_t slot;
 };
 
-class FillerDifferentialTest : public ::testing::Test {
+class FillerDifferentialTest : public ::testing::TestWithParam<RasterPath> {
 protected:
     void SetUp() override
     {
         headless_reset();
         live_blocks = mem_stats().live_blocks;
         tex_init();
+        if (!raster_path_set(GetParam()))
+            GTEST_SKIP() << "the " << raster_path_name(GetParam())
+                         << " path: not in this build or not on this processor";
     }
 
     void TearDown() override
     {
+        raster_path_set(raster_path_best());
         tex_free_all();
         EXPECT_EQ(mem_stats().live_blocks, live_blocks);
     }
@@ -150,7 +164,7 @@ protected:
     int32_t live_blocks = 0;
 };
 
-TEST_F(FillerDifferentialTest, EveryFillerDrawsThePlainFillersPixels)
+TEST_P(FillerDifferentialTest, EveryFillerDrawsThePlainFillersPixels)
 {
     constexpr int32_t POLYGONS = 300;
     // Width, height and canary margin: odd widths, one-pixel targets, spans longer than eight.
@@ -185,7 +199,13 @@ TEST_F(FillerDifferentialTest, EveryFillerDrawsThePlainFillersPixels)
     }
 }
 
-TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
+INSTANTIATE_TEST_SUITE_P(EveryPath, FillerDifferentialTest, ::testing::ValuesIn(RASTER_PATHS),
+                         [](const ::testing::TestParamInfo<RasterPath>& info) {
+                             return std::string(raster_path_name(info.param));
+                         });
+
+// Dividends where truncation and the magnitude's sign turn, then seeded random ones.
+std::vector<int32_t> divide_test_dividends()
 {
     std::vector<int32_t> dividends = {0,
                                       1,
@@ -203,6 +223,12 @@ TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
     std::mt19937 rng(7);
     for (int32_t i = 0; i < 200; ++i)
         dividends.push_back(static_cast<int32_t>(rng()));
+    return dividends;
+}
+
+TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
+{
+    const std::vector<int32_t> dividends = divide_test_dividends();
     // Every divisor of the table and either side of it, then ones that divide plainly.
     std::vector<int32_t> divisors;
     for (int32_t d = 1; d <= RASTER_RECIPROCALS + 2; ++d)
@@ -221,6 +247,31 @@ TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
                 << n << " - 1 / " << d;
         }
     }
+}
+
+TEST(RasterDivideTest, FourAtOnceOnTheAvx2PathAreTheScalarQuotients)
+{
+#ifdef RGB555_AVX2
+    if (!raster_path_available(RasterPath::AVX2))
+        GTEST_SKIP() << "the AVX2 path: not on this processor";
+    std::vector<int32_t> dividends = divide_test_dividends();
+    dividends.resize(dividends.size() / 4 * 4);
+    for (int32_t d = 2; d < RASTER_RECIPROCALS; ++d) {
+        const RasterDivisor divisor = raster_divisor(d);
+        for (size_t i = 0; i < dividends.size(); i += 4) {
+            alignas(16) int32_t quotients[4];
+            _mm_store_si128(
+                reinterpret_cast<__m128i*>(quotients),
+                raster_divide4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&dividends[i])),
+                               divisor));
+            for (size_t k = 0; k < 4; ++k)
+                ASSERT_EQ(quotients[k], wrap_div(dividends[i + k], d))
+                    << dividends[i + k] << " / " << d;
+        }
+    }
+#else
+    GTEST_SKIP() << "the AVX2 path: not in this build";
+#endif
 }
 
 } // namespace

@@ -384,4 +384,43 @@ TEST_F(OrderingTableTest, PacketsTooSmallForTheirLayoutOrPastTheAreaEndTheWalk)
     EXPECT_TRUE(canvas.runs().empty());
 }
 
+// The largest scene the program holds: its packet area filled with quads until one is refused.
+// Every quad that went in is drawn, the refused ones are not, and nothing lands outside the target.
+TEST_F(OrderingTableTest, AFullPacketAreaDrawsEveryQuadItHoldsAndNoMore)
+{
+    // 35 x 35 shared corners 4 pixels apart, starting 8 pixels above and left of the target: 34 x
+    // 34 cells, more than the area's 60,000 bytes hold as 52-byte quads.
+    constexpr int32_t CORNERS = 35;
+    constexpr int32_t CELLS = CORNERS - 1;
+    constexpr int32_t SPACING = 4;
+    constexpr int32_t ORIGIN = -8;
+    constexpr int32_t HELD = 60000 / 52;
+    const int32_t first = scene_reserve_vertices(CORNERS * CORNERS);
+    ASSERT_GE(first, 0);
+    for (int32_t i = 0; i < CORNERS * CORNERS; ++i)
+        place(first + i, ORIGIN + i % CORNERS * SPACING, ORIGIN + i / CORNERS * SPACING, 100);
+    int32_t added = 0;
+    for (int32_t cell = 0; cell < CELLS * CELLS; ++cell) {
+        const auto corner = static_cast<int16_t>(first + cell / CELLS * CORNERS + cell % CELLS);
+        QuadPacket packet = quad_packet(PACKET_FLAT_QUAD, corner, RED_INDEX);
+        packet.vertex[2] = static_cast<int16_t>(corner + CORNERS + 1);
+        packet.vertex[3] = static_cast<int16_t>(corner + CORNERS);
+        if (add(packet) >= 0)
+            ++added;
+    }
+    EXPECT_EQ(added, HELD);
+    RasterCanvas frame(160, 150, 0, 3);
+    ot_insert_packets(*scene_current());
+    ot_flush(*scene_current(), frame.target());
+    EXPECT_TRUE(frame.canaries_intact());
+    // Each cell's pixel one right of and below its top-left corner belongs to that cell alone.
+    for (int32_t cell = 0; cell < CELLS * CELLS; ++cell) {
+        const int32_t x = ORIGIN + cell % CELLS * SPACING + 1;
+        const int32_t y = ORIGIN + cell / CELLS * SPACING + 1;
+        if (x >= 0 && y >= 0) {
+            ASSERT_EQ(frame.at(x, y), cell < HELD ? RED_PIXEL : 0) << "cell " << cell;
+        }
+    }
+}
+
 } // namespace
