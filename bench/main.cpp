@@ -19,6 +19,15 @@
 namespace {
 
 constexpr std::string_view GOALS_OUT_FLAG = "--goals_out=";
+constexpr int BENCH_EXIT_USAGE = 2;
+
+void bench_print_help()
+{
+    std::cout << "luma_bench: the renderer's benchmarks beside its peers, then the goal table.\n"
+                 "  --goals_out=FILE  also write the goal table to FILE\n"
+                 "and Google Benchmark's options:\n";
+    benchmark::PrintDefaultHelp();
+}
 
 // The console output as usual, and every figure kept for the goals: the median aggregate when
 // there are repetitions, the single run otherwise.
@@ -81,7 +90,14 @@ int main(int argc, char** argv)
     bench_register_filters();
     bench_register_frame();
 
-    benchmark::Initialize(&count, args.data());
+    benchmark::Initialize(&count, args.data(), bench_print_help);
+    // Google Benchmark leaves what it does not know in place; a mistyped option must not run the
+    // whole suite as if it had been given.
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) {
+        std::cerr << "luma_bench: the options are:\n";
+        bench_print_help();
+        return BENCH_EXIT_USAGE;
+    }
     GoalReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     bench_stage_stop();

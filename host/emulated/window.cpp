@@ -1,6 +1,7 @@
 #include <string>
 
 #include "host/emulated/emulated.h"
+#include "scene/fixed.h"
 
 namespace {
 EmuState state;
@@ -202,6 +203,8 @@ void host_screen_to_client(HostWindow* window, int32_t* x, int32_t* y)
     int32_t origin_y = 0;
     if (window)
         emu_backend_client_origin(window, &origin_x, &origin_y);
-    *x -= origin_x;
-    *y -= origin_y;
+    // Any point converts, as on Windows: the difference wraps rather than overflows, so the
+    // conversion undoes the host's own client-to-screen sum for every point.
+    *x = wrap_sub(*x, origin_x);
+    *y = wrap_sub(*y, origin_y);
 }

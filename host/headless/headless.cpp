@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "host/emulated/emulated.h"
+#include "scene/fixed.h"
 
 namespace {
 
@@ -37,14 +38,16 @@ struct Headless {
 
 Headless headless;
 
+// The cursor's screen point wraps like the emulated conversion back to the client, so that any
+// client point a caller moves to reaches the program unchanged.
 HostMessage headless_message(uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
     return {emu_state().window.get(),
             message,
             wparam,
             lparam,
-            HEADLESS_CLIENT_ORIGIN_X + headless.cursor_x,
-            HEADLESS_CLIENT_ORIGIN_Y + headless.cursor_y};
+            wrap_add(HEADLESS_CLIENT_ORIGIN_X, headless.cursor_x),
+            wrap_add(HEADLESS_CLIENT_ORIGIN_Y, headless.cursor_y)};
 }
 
 } // namespace

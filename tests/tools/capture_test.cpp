@@ -4,11 +4,19 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <vector>
 
+#include "app/shell.h"
+#include "host/emulated/emulated.h"
+#include "host/headless/headless.h"
 #include "platform/mem.h"
+#include "showcase/showcase.h"
+#include "tools/capture/checksum.h"
 #include "tools/capture/png_writer.h"
 
 namespace {
@@ -71,7 +79,7 @@ TEST_F(CaptureTest, ParsesEveryOption)
     std::string error;
     ASSERT_TRUE(
         parse({"--frames", "120", "--save", "1,61,100-110", "--out=shots", "--hold", "F1:2-30",
-               "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240"},
+               "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240", "--checksums"},
               &options, &error))
         << error;
     EXPECT_EQ(options.frames, 120u);
@@ -92,6 +100,7 @@ TEST_F(CaptureTest, ParsesEveryOption)
     EXPECT_EQ(options.cursors[0].frame, 7u);
     EXPECT_EQ(options.width, 320);
     EXPECT_EQ(options.height, 240);
+    EXPECT_TRUE(options.checksums);
     EXPECT_FALSE(options.help);
 
     CaptureOptions defaults;
@@ -100,45 +109,93 @@ TEST_F(CaptureTest, ParsesEveryOption)
     EXPECT_EQ(defaults.width, 512);
     EXPECT_EQ(defaults.height, 462);
     EXPECT_TRUE(defaults.save.empty());
+    EXPECT_FALSE(defaults.checksums);
 
     CaptureOptions help;
     ASSERT_TRUE(parse({"--frames", "3", "--help"}, &help, &error));
     EXPECT_TRUE(help.help);
 }
 
-TEST_F(CaptureTest, RejectsBadArgumentsSayingWhichOne)
+TEST_F(CaptureTest, CommandLineTable)
 {
-    const std::vector<std::vector<const char*>> bad = {
-        {"--frames", "0"},
-        {"--frames", "12x"},
-        {"--frames", "-4"},
-        {"--save", "5-3"},
-        {"--save", "1,,2"},
-        {"--save", "0"},
-        {"--hold", "F4:1-2"},
-        {"--hold", "F1"},
-        {"--hold", "RBUTTON:3-"},
-        {"--cursor", "1,2"},
-        {"--cursor", "1@2,3"},
-        {"--size", "1x1"},
-        {"--size", "512"},
-        {"--size", "5000x10"},
-        {"--out", ""},
-        {"--bogus", "1"},
-        {"stray"},
-        {"--frames"},
-        {"--frames", "10", "--save", "11"},
+    struct Row {
+        std::vector<const char*> args;
+        const char* refusal; // null: accepted
     };
-    for (const auto& args : bad) {
-        CaptureOptions options;
-        std::string error;
-        EXPECT_FALSE(parse(args, &options, &error)) << args[0];
-        EXPECT_FALSE(error.empty()) << args[0];
+    const std::vector<Row> rows = {
+        {{"--frames=5", "--save", "5-5", "--hold", "F1:3-3", "--hold", "R:5"}, nullptr},
+        {{"--save", "2", "--frames", "2", "--cursor=-32768,32767@2"}, nullptr},
+        {{"--out=--odd", "--size", "3x2", "--program", "showcase", "--checksums"}, nullptr},
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"--bogus=1"}, "unknown option --bogus"},
+        {{"stray"}, "unexpected argument \"stray\": options start with --"},
+        {{"-f", "1"}, "unexpected argument \"-f\": options start with --"},
+        {{"--frames"}, "--frames needs a value"},
+        {{"--out", "--frames", "3"}, "--out needs a value, not the option --frames"},
+        {{"--checksums=yes"}, "--checksums takes no value"},
+        {{"--frames", "0"}, "--frames 0: wants a frame count from 1 to 100000000"},
+        {{"--frames", "12x"}, "--frames 12x: wants a frame count from 1 to 100000000"},
+        {{"--frames", "100000001"}, "--frames 100000001: wants a frame count from 1 to 100000000"},
+        {{"--frames", "9", "--save", "5-3"}, "--save 5-3: the range 5-3 ends before it starts"},
+        {{"--save", "1,,2"}, "--save 1,,2: an empty item is not a frame N or a range FIRST-LAST"},
+        {{"--save", "0"}, "--save 0: frames count from 1, not 0"},
+        {{"--frames", "10", "--save", "11"}, "--save 11: frame 11 is past --frames 10"},
+        {{"--save", "4294967296"},
+         "--save 4294967296: 4294967296 is not a frame N or a range "
+         "FIRST-LAST"},
+        {{"--frames", "9", "--hold", "F1:5-2"},
+         "--hold F1:5-2: the range 5-2 ends before it starts"},
+        {{"--hold", "F1:0-3"}, "--hold F1:0-3: frames count from 1, not 0"},
+        {{"--hold", "F1:1-2", "--frames", "1"}, "--hold F1:1-2: frame 2 is past --frames 1"},
+        {{"--hold", "RBUTTON:3-"}, "--hold RBUTTON:3-: 3- is not a frame N or a range FIRST-LAST"},
+        {{"--hold", "F4:1-2"},
+         "--hold F4:1-2: unknown key F4; the keys are F1, F2, F3, 0 to 9, R, "
+         "LBUTTON or RBUTTON"},
+        {{"--hold", "F1"}, "--hold F1: wants KEY:FIRST-LAST or KEY:FRAME"},
+        {{"--cursor", "1,2"}, "--cursor 1,2: wants X,Y@FRAME, such as 100,80@1"},
+        {{"--cursor", "1@2,3"}, "--cursor 1@2,3: wants X,Y@FRAME, such as 100,80@1"},
+        {{"--cursor", "2147483647,0@1"},
+         "--cursor 2147483647,0@1: X and Y are whole numbers from -32768 to 32767"},
+        {{"--cursor", "0,-32769@1"},
+         "--cursor 0,-32769@1: X and Y are whole numbers from -32768 "
+         "to 32767"},
+        {{"--cursor", "1,2@3", "--frames", "2"}, "--cursor 1,2@3: frame 3 is past --frames 2"},
+        {{"--cursor", "1,2@1-2"}, "--cursor 1,2@1-2: the cursor moves at one frame, not a range"},
+        {{"--size", "1x1"}, "--size 1x1: each side is a whole number from 2 to 4096"},
+        {{"--size", "5000x10"}, "--size 5000x10: each side is a whole number from 2 to 4096"},
+        {{"--size", "512"}, "--size 512: wants WxH, such as 512x462"},
+        {{"--size", "9x9x9"}, "--size 9x9x9: each side is a whole number from 2 to 4096"},
+        {{"--out", ""}, "--out : wants a directory"},
+        {{"--program", "both"}, "--program both: wants demo or showcase"},
+    };
+    for (const Row& row : rows) {
+        std::vector<const char*> args = row.args;
+        args.insert(args.begin(), "luma-capture");
+        const int argc = static_cast<int>(args.size());
+        const std::string given = ::testing::PrintToString(row.args);
+        if (!row.refusal) {
+            CaptureOptions options;
+            std::string error;
+            EXPECT_TRUE(capture_parse_args(argc, args.data(), &options, &error)) << given << error;
+            continue;
+        }
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(capture_command(argc, args.data(), out, err), CAPTURE_EXIT_USAGE) << given;
+        EXPECT_EQ(err.str(),
+                  "luma-capture: " + std::string(row.refusal) + " (see luma-capture --help)\n");
+        EXPECT_EQ(out.str(), "") << given;
     }
-    std::string error;
-    CaptureOptions options;
-    parse({"--size", "9x9x9"}, &options, &error);
-    EXPECT_NE(error.find("--size"), std::string::npos) << error;
+    // Help, wherever it comes, once what precedes it reads.
+    for (const std::vector<const char*>& args : std::vector<std::vector<const char*>>{
+             {"luma-capture", "--help"}, {"luma-capture", "--frames", "0", "-h", "--bogus"}}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(capture_command(static_cast<int>(args.size()), args.data(), out, err),
+                  CAPTURE_EXIT_OK);
+        EXPECT_EQ(out.str(), CAPTURE_USAGE);
+        EXPECT_EQ(err.str(), "");
+    }
 }
 
 TEST_F(CaptureTest, PngWidensFiveBitChannels)
@@ -162,6 +219,29 @@ TEST_F(CaptureTest, PngWidensFiveBitChannels)
     EXPECT_FALSE(
         png_write_rgb555((directory / "missing" / "x.png").string(), pixels, 4, 3, 2, &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
+
+    // A disk that fills up while the next frame goes to the same name (a file size limit of 1 KiB
+    // stands in for it; noise does not compress below that): the old file stays whole, the
+    // temporary one goes, and the message says why.
+    std::vector<uint16_t> noise(64 * 64);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint16_t>((i * 2654435761u) >> 17);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    const auto saved_signal = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = png_write_rgb555(path, noise.data(), 64, 64, 64, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, saved_signal);
+    EXPECT_FALSE(written);
+    EXPECT_NE(error.find("widen.png"), std::string::npos) << error;
+    EXPECT_EQ(read_png(path).pixels, expected);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"widen.png"});
 }
 
 TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
@@ -213,6 +293,58 @@ TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
             EXPECT_GT(star_pixels, 1);
         }
     }
+}
+
+TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrame)
+{
+    // The bytes of "foobar", two to a pixel, low byte first: FNV-1a 64 of "foobar" is the
+    // published test vector 0x85944171f73967e8, in one row or in three rows with padding.
+    const uint16_t row[] = {0x6F66, 0x626F, 0x7261};
+    EXPECT_EQ(capture_checksum(row, 3, 3, 1), 0x85944171f73967e8u);
+    const uint16_t column[] = {0x6F66, 0xFFFF, 0x626F, 0xFFFF, 0x7261};
+    EXPECT_EQ(capture_checksum(column, 2, 1, 3), 0x85944171f73967e8u);
+
+    CaptureOptions options;
+    options.frames = 3;
+    options.checksums = true;
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    // One line a frame; the last is the window's client area as presented (bit 15, which no PNG
+    // keeps, included), the guard row left out.
+    std::istringstream lines(out.str());
+    std::string line;
+    for (const char* number : {"00001 ", "00002 ", "00003 "}) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.substr(0, 12), std::string("frame ") + number);
+        EXPECT_EQ(line.size(), 28u) << line;
+    }
+    char last[32];
+    std::snprintf(
+        last, sizeof last, "%016llx",
+        static_cast<unsigned long long>(capture_checksum(headless_screen().data(), 512, 512, 461)));
+    EXPECT_EQ(line.substr(12), last);
+}
+
+TEST_F(CaptureTest, CursorAtTheHostsExtremesRunsAndConvertsBack)
+{
+    // The headless host adds its client origin (100, 60) to the cursor for the screen point and
+    // the pick takes it off again: both wrap, so the extremes overflow nothing and come back.
+    CaptureOptions options;
+    options.program = &APP_SHOWCASE;
+    options.frames = 3;
+    options.cursors = {{INT32_MAX, INT32_MIN, 1}, {INT32_MIN, INT32_MAX, 2}};
+    options.holds = {{CaptureInput::LeftButton, {1, 3}}};
+    options.out = directory.string();
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    int32_t x = app_shell().last_point_x;
+    int32_t y = app_shell().last_point_y;
+    host_screen_to_client(emu_state().window.get(), &x, &y);
+    EXPECT_EQ(x, INT32_MIN);
+    EXPECT_EQ(y, INT32_MAX);
 }
 
 TEST_F(CaptureTest, SizeAndDefaultSaveOfTheLastFrame)

@@ -2,6 +2,8 @@
 // same frames twice; and its arguments.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "platform/mem.h"
 #include "showcase/showcase.h"
 #include "tools/soak/soak.h"
@@ -41,18 +43,45 @@ TEST(SoakTest, ArgumentsChooseProgramsFramesAndRuns)
     EXPECT_EQ(options.frames, 1'000'000u);
     EXPECT_EQ(options.runs, 3u);
 
-    for (const std::vector<const char*>& bad : {std::vector<const char*>{"--frames", "0"},
-                                                {"--frames", "12x"},
-                                                {"--runs", "11"},
-                                                {"--program", "both"},
-                                                {"--speed", "2"},
-                                                {"--frames"},
-                                                {"extra"}}) {
-        SoakOptions ignored;
-        error.clear();
-        EXPECT_FALSE(parse(bad, &ignored, &error)) << bad[0];
-        EXPECT_FALSE(error.empty()) << bad[0];
+    struct Row {
+        std::vector<const char*> args;
+        const char* refusal; // null: accepted
+    };
+    const std::vector<Row> rows = {
+        {{"--frames=1", "--runs=10", "--program=demo"}, nullptr},
+        {{"--frames", "100000000", "--runs", "1"}, nullptr},
+        {{"--frames", "0"}, "--frames 0: wants a frame count from 1 to 100000000"},
+        {{"--frames", "12x"}, "--frames 12x: wants a frame count from 1 to 100000000"},
+        {{"--runs", "11"}, "--runs 11: wants a count of runs from 1 to 10"},
+        {{"--program", "both"}, "--program both: wants demo or showcase"},
+        {{"--speed"}, "unknown option --speed"},
+        {{"--speed", "2"}, "unknown option --speed"},
+        {{"--frames"}, "--frames needs a value"},
+        {{"--frames", "--runs", "2"}, "--frames needs a value, not the option --runs"},
+        {{"extra"}, "unexpected argument \"extra\": options start with --"},
+    };
+    for (const Row& row : rows) {
+        std::vector<const char*> args = row.args;
+        args.insert(args.begin(), "luma-soak");
+        const int argc = static_cast<int>(args.size());
+        const std::string given = ::testing::PrintToString(row.args);
+        if (!row.refusal) {
+            SoakOptions accepted;
+            EXPECT_TRUE(soak_parse_args(argc, args.data(), &accepted, &error)) << given << error;
+            continue;
+        }
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(soak_command(argc, args.data(), out, err), SOAK_EXIT_USAGE) << given;
+        EXPECT_EQ(err.str(),
+                  "luma-soak: " + std::string(row.refusal) + " (see luma-soak --help)\n");
+        EXPECT_EQ(out.str(), "") << given;
     }
+    const char* help[] = {"luma-soak", "--runs", "0", "--help"};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(soak_command(4, help, out, err), SOAK_EXIT_OK);
+    EXPECT_EQ(out.str(), SOAK_USAGE);
 }
 
 } // namespace

@@ -51,14 +51,20 @@ struct CaptureOptions {
     std::vector<CaptureCursor> cursors;
     int32_t width = 512;
     int32_t height = 462;
+    bool checksums = false; // print each presented frame's checksum
     bool help = false;
 };
 
 extern const char CAPTURE_USAGE[];
 
-// Fills options from the command line; false with a message that says what to fix.
+// Fills options from the command line; false with a message that names the mistake. Every frame
+// that save, holds and cursors name then lies within frames, and every value within what the run
+// can do.
 bool capture_parse_args(int argc, const char* const* argv, CaptureOptions* options,
                         std::string* error);
+
+// The whole tool: the help, a refusal of bad arguments, or the run; returns the exit code.
+int capture_command(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 // The frames' file name: DIR/frame-NNNNN.png.
 std::string capture_frame_path(const std::string& directory, uint32_t frame);

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "host/headless/headless.h"
 #include "tools/capture/capture.h"
+#include "tools/capture/checksum.h"
 #include "tools/capture/png_writer.h"
 
 namespace {
@@ -68,6 +69,15 @@ void capture_apply_input(const CaptureOptions& options, uint32_t frame)
                          {HOST_WM_RBUTTONDOWN, HOST_WM_RBUTTONUP}, frame);
 }
 
+void capture_print_checksum(const HeadlessFrame& frame, std::ostream& out)
+{
+    char line[48];
+    std::snprintf(line, sizeof line, "frame %05u %016llx\n", frame.number,
+                  static_cast<unsigned long long>(
+                      capture_checksum(frame.pixels, frame.pitch, frame.width, frame.height)));
+    out << line;
+}
+
 } // namespace
 
 std::string capture_frame_path(const std::string& directory, uint32_t frame)
@@ -96,6 +106,8 @@ int capture_run(const CaptureOptions& options, std::ostream& out, std::ostream& 
     bool write_failed = false;
     capture_apply_input(options, 1);
     headless_set_present_hook([&](const HeadlessFrame& frame) {
+        if (options.checksums)
+            capture_print_checksum(frame, out);
         if (capture_saved(options, frame.number) && !write_failed) {
             std::string error;
             if (png_write_rgb555(capture_frame_path(options.out, frame.number), frame.pixels,

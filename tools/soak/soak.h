@@ -34,8 +34,11 @@ struct SoakRun {
 extern const char SOAK_USAGE[];
 
 // Fills options from the command line (both programs unless --program names one); false with a
-// message that says what to fix.
+// message that names the mistake.
 bool soak_parse_args(int argc, const char* const* argv, SoakOptions* options, std::string* error);
+
+// The whole tool: the help, a refusal of bad arguments, or the runs; returns the exit code.
+int soak_command(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 // Runs program for frames frames.
 SoakRun soak_run(const AppProgram& program, uint32_t frames);

@@ -1,7 +1,9 @@
-#include <charconv>
+#include <array>
+#include <ostream>
 #include <string_view>
 
 #include "showcase/showcase.h"
+#include "tools/args/args.h"
 #include "tools/soak/soak.h"
 
 const char SOAK_USAGE[] = R"(Usage: luma-soak [options]
@@ -13,10 +15,11 @@ twice. It fails when anything is allocated after start-up, when blocks are
 left allocated, when resident memory grows, or when the two runs draw
 different frames.
 
-Options:
-  --frames N      frames per program and run (default 20000)
+Options (--name VALUE or --name=VALUE):
+  --frames N      frames per program and run, 1 to 100000000 (default 20000)
   --program NAME  demo or showcase only (default: both)
-  --runs N        runs per program whose frames must agree (default 2)
+  --runs N        runs per program whose frames must agree, 1 to 10
+                  (default 2)
   --help          show this text
 
 Exit status: 0 when every check held, 1 when one failed, 2 for bad arguments.
@@ -27,36 +30,28 @@ namespace {
 constexpr uint32_t SOAK_MAX_FRAMES = 100'000'000;
 constexpr uint32_t SOAK_MAX_RUNS = 10;
 
-bool parse_count(std::string_view text, uint32_t* value, uint32_t most)
-{
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, *value);
-    return !text.empty() && error == std::errc() && stop == end && *value >= 1 && *value <= most;
-}
+constexpr std::array<ArgsOption, 3> SOAK_OPTIONS = {{
+    {"--frames", true},
+    {"--program", true},
+    {"--runs", true},
+}};
 
-bool parse_option(std::string_view name, std::string_view value, SoakOptions* options,
-                  std::string* error)
+bool parse_option(const ArgsItem& item, SoakOptions* options, std::string* reason)
 {
-    if (name == "--frames" && parse_count(value, &options->frames, SOAK_MAX_FRAMES))
-        return true;
-    if (name == "--runs" && parse_count(value, &options->runs, SOAK_MAX_RUNS))
-        return true;
-    if (name == "--program" && (value == "demo" || value == "showcase")) {
-        options->programs = {value == "demo" ? &APP_DEMO : &APP_SHOWCASE};
-        return true;
+    if (item.name == "--frames") {
+        *reason = "wants a frame count from 1 to " + std::to_string(SOAK_MAX_FRAMES);
+        return args_parse_count(item.value, 1, SOAK_MAX_FRAMES, &options->frames);
     }
-    if (name == "--frames")
-        *error = "--frames wants a count from 1 to " + std::to_string(SOAK_MAX_FRAMES);
-    else if (name == "--runs")
-        *error = "--runs wants a count from 1 to " + std::to_string(SOAK_MAX_RUNS);
-    else if (name == "--program")
-        *error = "--program wants demo or showcase";
-    else {
-        *error = "unknown option " + std::string(name) + " (see --help)";
+    if (item.name == "--runs") {
+        *reason = "wants a count of runs from 1 to " + std::to_string(SOAK_MAX_RUNS);
+        return args_parse_count(item.value, 1, SOAK_MAX_RUNS, &options->runs);
+    }
+    const AppProgram* program = nullptr;
+    *reason = "wants demo or showcase";
+    if (!args_parse_program(item.value, &program))
         return false;
-    }
-    *error += ", not \"" + std::string(value) + "\"";
-    return false;
+    options->programs = {program};
+    return true;
 }
 
 } // namespace
@@ -64,22 +59,34 @@ bool parse_option(std::string_view name, std::string_view value, SoakOptions* op
 bool soak_parse_args(int argc, const char* const* argv, SoakOptions* options, std::string* error)
 {
     options->programs = {&APP_DEMO, &APP_SHOWCASE};
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            options->help = true;
-            return true;
-        }
-        if (!argument.starts_with("--")) {
-            *error = "unexpected argument \"" + std::string(argument) + "\" (see --help)";
+    ArgsCommand command;
+    if (!args_split(argc, argv, SOAK_OPTIONS, &command, error))
+        return false;
+    // Asking for help gets it, whatever the values before it.
+    options->help = command.help;
+    if (options->help)
+        return true;
+    std::string reason;
+    for (const ArgsItem& item : command.items) {
+        if (!parse_option(item, options, &reason)) {
+            *error = args_refusal(item, reason);
             return false;
         }
-        if (i + 1 == argc) {
-            *error = std::string(argument) + " needs a value (see --help)";
-            return false;
-        }
-        if (!parse_option(argument, argv[++i], options, error))
-            return false;
     }
     return true;
+}
+
+int soak_command(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    SoakOptions options;
+    std::string error;
+    if (!soak_parse_args(argc, argv, &options, &error)) {
+        err << "luma-soak: " << error << " (see luma-soak --help)\n";
+        return SOAK_EXIT_USAGE;
+    }
+    if (options.help) {
+        out << SOAK_USAGE;
+        return SOAK_EXIT_OK;
+    }
+    return soak_main(options, out);
 }

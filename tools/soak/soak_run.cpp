@@ -10,6 +10,7 @@
 #include "platform/surface.h"
 #include "scene/pick.h"
 #include "showcase/showcase.h"
+#include "tools/args/args.h"
 #include "tools/soak/soak.h"
 
 namespace {
@@ -85,11 +86,6 @@ void soak_play_showcase(uint32_t frame)
     soak_press(SHOWCASE_KEY_RESET, frame, PLAYER_RESET_PERIOD);
 }
 
-const char* soak_name(const AppProgram& program)
-{
-    return &program == &APP_SHOWCASE ? "showcase" : "demo";
-}
-
 bool soak_report(const char* name, uint32_t run, uint32_t frames, const SoakRun& result,
                  std::ostream& out)
 {
@@ -152,7 +148,7 @@ int soak_main(const SoakOptions& options, std::ostream& out)
 {
     bool held = true;
     for (const AppProgram* program : options.programs) {
-        const char* name = soak_name(*program);
+        const char* name = args_program_name(*program);
         SoakRun first{};
         for (uint32_t run = 1; run <= options.runs; ++run) {
             const SoakRun result = soak_run(*program, options.frames);
