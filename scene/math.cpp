@@ -17,14 +17,30 @@ struct MathState {
 
 MathState math;
 
-// Entry i is 512 x sin(i x SINE_STEP) truncated toward zero. Extended precision decides the
-// entries that lie within a rounding error of an integer, and makes the extremes exactly 512.
+// 512 x value truncated toward zero, as the tables were first filled in extended precision (a
+// 64-bit significand), here from a double. A double sine is within 1e-12 of the exact one after
+// the scaling, and every scaled value is either farther than 1e-3 from a whole number, where
+// truncating it gives the extended fill's entry, or within 1e-7 of one: the zeros near sin 512,
+// cos 256 and cos 768 (truncated to 0 either way) and the extremes sin 256, cos 512 and sin 768,
+// which lie within 5e-18 inside +-512, so that extended precision rounds their sine to exactly
+// +-1. Taking the whole number for every value that close gives both.
+int32_t math_table_entry(double value)
+{
+    const double scaled = value * FIXED_ONE;
+    const double whole = std::round(scaled);
+    if (std::fabs(scaled - whole) < SINE_SNAP)
+        return static_cast<int32_t>(whole);
+    return static_cast<int32_t>(scaled);
+}
+
+// Entry i is 512 x sin(i x SINE_STEP) and 512 x cos(i x SINE_STEP), the same entries on every
+// build: no step depends on a long double wider or narrower than x87's.
 void math_fill_tables()
 {
     for (int32_t i = 0; i < ANGLE_TURN; ++i) {
-        const long double angle = i * static_cast<long double>(SINE_STEP);
-        math.sine[i] = static_cast<int32_t>(std::sin(angle) * FIXED_ONE);
-        math.cosine[i] = static_cast<int32_t>(std::cos(angle) * FIXED_ONE);
+        const double angle = i * SINE_STEP;
+        math.sine[i] = math_table_entry(std::sin(angle));
+        math.cosine[i] = math_table_entry(std::cos(angle));
     }
 }
 

@@ -14,8 +14,12 @@
 constexpr int32_t ANGLE_TURN = 1024;
 constexpr int32_t ANGLE_MASK = ANGLE_TURN - 1;
 // The table step in radians: close to, but not exactly, 2 pi / 1024, and this exact constant
-// decides every entry. Its product with the index and the sine are taken in long double.
+// decides every entry. The entries are those of a fill in extended precision (x87's 64-bit
+// significand), which scene/math.cpp reproduces in double.
 constexpr double SINE_STEP = 0.006135923151367188;
+// How close to a whole number a scaled sine must be to count as that number: far above a double
+// sine's error, far below the 1e-3 of the closest entry that is not a zero or an extreme.
+constexpr double SINE_SNAP = 1.0 / (1 << 20);
 constexpr int32_t UNIT_LENGTH = 1024;
 constexpr int32_t MATRIX_STACK_DEPTH = 32;
 constexpr int32_t SCREEN_CENTRE_START = 128;
