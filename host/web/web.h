@@ -25,9 +25,12 @@ struct WebFrame {
 
 using WebPresentHook = std::function<void(const WebFrame&)>;
 
-// How the clock runs: the browser's own, or a virtual one that advances 1 ms on every read (as
-// the capture tool's does) and yields to the browser once a frame, or never (a timed run).
-enum class WebClock { Browser, VirtualYielding, Virtual };
+// How the clock runs: the browser's own, or a virtual one that advances 1 ms on every read, as
+// the capture tool's does, on which the program hands the browser its turn once a frame or runs
+// its frames back to back (a timed run, once its warm-up has had turns: the browser swaps in
+// optimised code for a function only when it is entered again, which the turns' unwinding and
+// rewinding of the program's stack does).
+enum class WebClock { Browser, VirtualTurns, VirtualBackToBack };
 
 void web_use_clock(WebClock clock);
 // Whether every presented frame reaches the canvas (a timed run shows only its last).

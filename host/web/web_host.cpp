@@ -9,6 +9,7 @@
 #include "host/emulated/emulated.h"
 #include "host/web/web.h"
 #include "host/web/web_page.h"
+#include "host/web/web_rgba.h"
 #include "platform/surface.h"
 #include "resources/resource.h"
 
@@ -127,27 +128,9 @@ void web_pace(uint32_t now)
     emscripten_sleep(static_cast<unsigned>(std::max<int32_t>(until_due, 0)));
 }
 
-// Five bits widened to eight as the capture tool widens them, so that 31 becomes 255.
-uint32_t rgb888_from_rgb5(uint32_t channel)
-{
-    return (channel << 3) | (channel >> 2);
-}
-
-uint32_t web_rgba_from_rgb555(uint16_t pixel)
-{
-    constexpr uint32_t OPAQUE = 0xFF000000;
-    return OPAQUE | rgb888_from_rgb5(pixel >> 10 & 31) | rgb888_from_rgb5(pixel >> 5 & 31) << 8 |
-           rgb888_from_rgb5(pixel & 31) << 16;
-}
-
 void web_show(const uint16_t* pixels, int32_t pitch, int32_t width, int32_t height)
 {
-    uint32_t* out = web.rgba.data();
-    for (int32_t y = 0; y < height; ++y) {
-        const uint16_t* row = pixels + static_cast<size_t>(y) * pitch;
-        for (int32_t x = 0; x < width; ++x)
-            *out++ = web_rgba_from_rgb555(row[x]);
-    }
+    web_rgba_from_rgb555(web.rgba.data(), pixels, pitch, width, height);
     web.shown_width = width;
     web.shown_height = height;
     if (web.show_every_frame)
@@ -211,8 +194,8 @@ uint32_t host_tick_count()
         web_pace(now);
         now = web_browser_ticks();
     } else {
-        // A scripted run hands the browser its turn once a frame, at the start of the wait.
-        if (web.clock == WebClock::VirtualYielding && web.reads_since_present == 1)
+        // The browser's turn comes once a frame, at the start of the wait.
+        if (web.clock == WebClock::VirtualTurns && web.reads_since_present == 1)
             emscripten_sleep(0);
         now = web.virtual_ticks++;
     }

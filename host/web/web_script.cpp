@@ -9,6 +9,7 @@
 
 #include "bench/stress_frame.h"
 #include "host/web/web.h"
+#include "tools/capture/checksum.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ struct ButtonMessages {
 
 struct WebScriptState {
     WebScript script;
+    std::vector<uint64_t> checksums;
     uint32_t frames_presented = 0;
     double timing_start_ms = 0;
     double timing_end_ms = 0;
@@ -79,6 +81,10 @@ void web_script_on_present(const WebFrame& frame)
 {
     const WebScript& script = state.script;
     state.frames_presented = frame.number;
+    // A timed run leaves the checksums out: they would cost more than some frames.
+    if (script.timed_frames == 0)
+        state.checksums.push_back(
+            capture_checksum(frame.pixels, frame.pitch, frame.width, frame.height));
     if (script.stress) {
         if (frame.number == 1)
             stress_frame_begin();
@@ -91,8 +97,11 @@ void web_script_on_present(const WebFrame& frame)
         // The window closes as the user would close it, after the last frame.
         web_post(HOST_WM_CLOSE);
     }
-    if (frame.number == web_script_timing_start_frame())
+    // The timed frames run back to back, without the browser's turns in between.
+    if (frame.number == web_script_timing_start_frame()) {
+        web_use_clock(WebClock::VirtualBackToBack);
         state.timing_start_ms = emscripten_get_now();
+    }
 }
 
 bool web_script_parse_count(std::string_view text, uint32_t* count)
@@ -141,9 +150,10 @@ void web_script_begin(const WebScript& script)
 {
     state = {};
     state.script = script;
+    state.checksums.reserve(script.capture.frames);
     web_use_scripted_keys();
-    // A timed run keeps the browser out of the way: no turn for it and no canvas until the end.
-    web_use_clock(script.timed_frames > 0 ? WebClock::Virtual : WebClock::VirtualYielding);
+    // A timed run keeps the canvas out of the way until the end.
+    web_use_clock(WebClock::VirtualTurns);
     web_show_frames(script.timed_frames == 0);
     web_script_apply_input(1);
     web_set_present_hook(web_script_on_present);
@@ -158,6 +168,11 @@ std::string web_script_report(int exit_code)
     std::snprintf(line, sizeof line, "exit %d\nframes %u of %u\n", exit_code,
                   state.frames_presented, state.script.capture.frames);
     report += line;
+    // The lines of the capture tool's --checksums.
+    for (size_t i = 0; i < state.checksums.size(); ++i) {
+        std::snprintf(line, sizeof line, "frame %05zu %016" PRIx64 "\n", i + 1, state.checksums[i]);
+        report += line;
+    }
     if (state.script.timed_frames > 0 && state.frames_presented == state.script.capture.frames) {
         const double per_frame_ms =
             (state.timing_end_ms - state.timing_start_ms) / state.script.timed_frames;

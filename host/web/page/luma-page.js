@@ -108,56 +108,19 @@ const LumaPage = (() => {
     return args;
   }
 
-  function fetchText(path, binary) {
-    const request = new XMLHttpRequest();
-    request.open("GET", path, false);
-    if (binary) request.overrideMimeType("text/plain; charset=x-user-defined");
-    request.send();
-    if (request.status !== 200 && request.status !== 0) throw new Error(path + ": " + request.status);
-    return request.responseText;
-  }
-
-  // A timed run must be over before the page has loaded, so that the browser's clock is real
-  // (a headless browser's virtual time stands still while a script runs): the program and its
-  // module are fetched, compiled and started without waiting.
-  function loadNow(program) {
-    const text = fetchText(program + ".wasm", true);
-    const bytes = new Uint8Array(text.length);
-    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
-    window.Module.instantiateWasm = (imports, receive) => {
-      const instance = new WebAssembly.Instance(new WebAssembly.Module(bytes), imports);
-      receive(instance);
-      return instance.exports;
-    };
-    const script = document.createElement("script");
-    script.textContent = fetchText(program + ".js", false);
-    document.body.appendChild(script);
-  }
-
-  function loadLater(program) {
+  function load(program) {
     const script = document.createElement("script");
     script.src = program + ".js";
     document.body.appendChild(script);
   }
 
-  // What the canvas shows, as a scripted run's report gives it: its size and place, and the
-  // capture tool's checksum (64-bit FNV-1a over each pixel's RGB555 bytes, low byte first) of
-  // its pixels read back and narrowed to five bits a channel.
+  // What the canvas shows, as a scripted run's report gives it: its size and place, and how
+  // many colours its pixels, read back, have.
   function describeCanvas() {
     const box = canvas.getBoundingClientRect();
-    const pixels = context.getImageData(0, 0, canvas.width, canvas.height).data;
-    const prime = 0x100000001b3n;
-    let hash = 0xcbf29ce484222325n;
-    const colours = new Set();
-    for (let i = 0; i < pixels.length; i += 4) {
-      const pixel = (pixels[i] >> 3) << 10 | (pixels[i + 1] >> 3) << 5 | pixels[i + 2] >> 3;
-      colours.add(pixel);
-      hash = BigInt.asUintN(64, (hash ^ BigInt(pixel & 0xff)) * prime);
-      hash = BigInt.asUintN(64, (hash ^ BigInt(pixel >> 8)) * prime);
-    }
+    const pixels = new Uint32Array(context.getImageData(0, 0, canvas.width, canvas.height).data.buffer);
     return "canvas " + canvas.width + "x" + canvas.height + " at " + Math.round(box.left) + "," +
-           Math.round(box.top) + " zoom " + zoom + "\nshown " + hash.toString(16).padStart(16, "0") +
-           " colours " + colours.size + "\n";
+           Math.round(box.top) + " zoom " + zoom + "\nshown colours " + new Set(pixels).size + "\n";
   }
 
   function showError(caption, text) {
@@ -184,8 +147,7 @@ const LumaPage = (() => {
         printErr: (text) => console.error(text),
         onAbort: (what) => showError("Error", "The program stopped: " + what),
       };
-      if (args.includes("--time")) loadNow(program);
-      else loadLater(program);
+      load(program);
     },
 
     open(width, height) {
@@ -249,6 +211,8 @@ const LumaPage = (() => {
     report(text) {
       const report = element("luma-report");
       report.textContent = text + describeCanvas();
+      // The console carries it too, for a browser that is watched rather than dumped.
+      console.log("luma-report\n" + report.textContent);
       report.hidden = false;
     },
   };
