@@ -11,9 +11,6 @@ const char* const panel_filter_names[FILTER_CODES] = {
 
 namespace {
 
-// Markup: "\c" centres a line, "\i[r,g,b]" colours what follows, "\n" ends a line.
-constexpr char PANEL_CONTROLS[] = "\\c\\i[160,200,255]Click: hit   R: reset\\n"
-                                  "\\c0-8: filter   F1-F3: view";
 constexpr int32_t PANEL_TEXT_BYTES = 128;
 
 } // namespace
@@ -40,9 +37,8 @@ void panel_update(Showcase& show)
     if (show.filter == show.shown_filter && live == show.shown_live)
         return;
     char text[PANEL_TEXT_BYTES];
-    std::snprintf(text, sizeof text,
-                  "\\c\\i[255,255,96]Filter %d: %s\\n\\c\\i[255,255,255]Objects left: %d of %d",
-                  show.filter, panel_filter_names[show.filter], live, SHOWCASE_OBJECTS);
+    std::snprintf(text, sizeof text, PANEL_STATUS_FORMAT, show.filter,
+                  panel_filter_names[show.filter], live, SHOWCASE_OBJECTS);
     msgwin_clear_area(show.status_window);
     msgwin_set_effect(show.status_window, MSGWIN_FX_FADE_IN);
     msgwin_set_text(show.status_window, text);

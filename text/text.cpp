@@ -14,9 +14,6 @@
 
 namespace {
 
-// "ＭＳ 明朝" in code page 932.
-constexpr char TEXT_FACE_NAME[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
-
 struct Text {
     HostFont* font;
     int32_t colour_layer;

@@ -14,6 +14,8 @@ constexpr int32_t TEXT_LINE_HEIGHT = 32;
 constexpr int32_t TEXT_FONT_WEIGHT = 900;
 constexpr int32_t TEXT_CHARSET_SHIFTJIS = 128;
 constexpr int32_t TEXT_OUT_BUFFER_SIZE = 100;
+// The font's face: "ＭＳ 明朝" in code page 932.
+constexpr char TEXT_FACE_NAME[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
 
 // 24-bit colours: red in bits 0-7, green in bits 8-15, blue in bits 16-23.
 using TextColour = uint32_t;

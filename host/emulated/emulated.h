@@ -36,9 +36,12 @@ struct EmuGlyph {
     std::vector<uint8_t> ink;
 };
 
-// A source of unsmoothed glyphs at one size: the installed font, or a test's own face.
+// A source of unsmoothed glyphs at one size: the installed font, the glyphs baked from it, or a
+// test's own face. Each face reads the Shift-JIS text into the character codes its glyph function
+// takes: code points through code page 932, or the baked face's own Shift-JIS codes.
 struct EmuFace {
     int32_t ascent; // baseline distance below the top of the character cell
+    std::function<std::u32string(std::string_view text)> characters;
     std::function<bool(char32_t code, EmuGlyph* glyph)> glyph;
 };
 
@@ -94,11 +97,14 @@ void emu_reset();
 HostInstance* emu_instance();
 // Appends a message to the posted queue.
 void emu_post(const HostMessage& message);
-// Shift-JIS (code page 932) text as UTF-8 or as code points; undecodable bytes become U+FFFD.
+// Shift-JIS (code page 932) text as UTF-8 or as code points; a byte that starts no character
+// becomes U+FFFD. iconv on Linux, the system's code page 932 on Windows.
 std::string emu_utf8_from_cp932(std::string_view text);
 std::u32string emu_decode_cp932(std::string_view text);
 // The installed face that fontconfig gives for a (Shift-JIS) face name and Japanese, at an em of
 // pixel_height, if it covers the characters the program draws; false with the reason otherwise.
+// Where FreeType is not built, the glyphs baked from that face at build time (host/emulated/
+// baked_face.h).
 bool emu_open_system_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
                           std::string* error);
 

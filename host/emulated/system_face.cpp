@@ -122,6 +122,7 @@ bool emu_open_system_face(std::string_view face_name, int32_t pixel_height, EmuF
         return false;
     }
     face->ascent = static_cast<int32_t>((holder->face->size->metrics.ascender + 63) >> 6);
+    face->characters = emu_decode_cp932;
     face->glyph = [holder](char32_t code, EmuGlyph* glyph) {
         return freetype_glyph(holder->face, code, glyph);
     };

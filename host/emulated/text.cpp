@@ -91,7 +91,7 @@ void host_text_out(HostDc* dc, int32_t x, int32_t y, const char* text, int32_t l
     const int64_t baseline = int64_t{y} + font.face.ascent;
     int64_t pen = x;
     EmuGlyph glyph;
-    for (const char32_t code : emu_decode_cp932(std::string_view(text, length))) {
+    for (const char32_t code : font.face.characters(std::string_view(text, length))) {
         if (!font.face.glyph(code, &glyph))
             continue;
         for (int32_t offset = 0; offset <= (font.bold ? 1 : 0); ++offset)
@@ -108,7 +108,7 @@ int32_t host_text_width(HostDc* dc, const char* text, int32_t length)
     const HostFont& font = *dc->font;
     int32_t width = 0;
     EmuGlyph glyph;
-    for (const char32_t code : emu_decode_cp932(std::string_view(text, length))) {
+    for (const char32_t code : font.face.characters(std::string_view(text, length))) {
         if (font.face.glyph(code, &glyph))
             width += glyph.advance;
     }

@@ -26,6 +26,7 @@ inline EmuFace test_face()
 {
     EmuFace face;
     face.ascent = TEST_FACE_ASCENT;
+    face.characters = emu_decode_cp932;
     face.glyph = [](char32_t code, EmuGlyph* glyph) {
         glyph->advance = test_face_advance(code);
         glyph->left = TEST_FACE_INK_LEFT;

@@ -56,6 +56,8 @@ struct CaptureOptions {
 };
 
 extern const char CAPTURE_USAGE[];
+// What --help adds in a build without libpng.
+extern const char CAPTURE_NO_PNG_USAGE[];
 
 // Fills options from the command line; false with a message that names the mistake. Every frame
 // that save, holds and cursors name then lies within frames, and every value within what the run

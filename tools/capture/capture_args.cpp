@@ -4,6 +4,7 @@
 
 #include "tools/args/args.h"
 #include "tools/capture/capture.h"
+#include "tools/capture/png_writer.h"
 
 const char CAPTURE_USAGE[] = R"(Usage: luma-capture [options]
 
@@ -41,6 +42,11 @@ Every frame named by --save, --hold and --cursor must lie within --frames.
 
 Exit status: 0 when every frame ran and was written, 1 when the program quit
 early or a file could not be written, 2 for bad arguments.
+)";
+
+const char CAPTURE_NO_PNG_USAGE[] = R"(
+This build has no libpng: it writes no PNG files and refuses --save; the
+frames can still be compared through --checksums.
 )";
 
 namespace {
@@ -271,7 +277,13 @@ int capture_command(int argc, const char* const* argv, std::ostream& out, std::o
     }
     if (options.help) {
         out << CAPTURE_USAGE;
+        if (!png_writer_built())
+            out << CAPTURE_NO_PNG_USAGE;
         return CAPTURE_EXIT_OK;
+    }
+    if (!options.save.empty() && !png_writer_built()) {
+        err << "luma-capture: --save: this build writes no PNG (it has no libpng)\n";
+        return CAPTURE_EXIT_USAGE;
     }
     return capture_run(options, out, err);
 }

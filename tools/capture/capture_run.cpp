@@ -89,8 +89,11 @@ std::string capture_frame_path(const std::string& directory, uint32_t frame)
 
 int capture_run(const CaptureOptions& options, std::ostream& out, std::ostream& err)
 {
+    // A build without libpng writes no frame, so it needs no folder either.
+    const bool writes = png_writer_built();
     std::error_code failure;
-    std::filesystem::create_directories(options.out, failure);
+    if (writes)
+        std::filesystem::create_directories(options.out, failure);
     if (failure) {
         err << "luma-capture: cannot create " << options.out << ": " << failure.message() << "\n";
         return CAPTURE_EXIT_FAILED;
@@ -108,7 +111,7 @@ int capture_run(const CaptureOptions& options, std::ostream& out, std::ostream& 
     headless_set_present_hook([&](const HeadlessFrame& frame) {
         if (options.checksums)
             capture_print_checksum(frame, out);
-        if (capture_saved(options, frame.number) && !write_failed) {
+        if (writes && capture_saved(options, frame.number) && !write_failed) {
             std::string error;
             if (png_write_rgb555(capture_frame_path(options.out, frame.number), frame.pixels,
                                  frame.pitch, frame.width, frame.height, &error)) {
@@ -139,7 +142,10 @@ int capture_run(const CaptureOptions& options, std::ostream& out, std::ostream& 
             << " frames\n";
         return CAPTURE_EXIT_FAILED;
     }
-    out << "wrote " << written << (written == 1 ? " frame" : " frames") << " to " << options.out
-        << "\n";
+    if (writes)
+        out << "wrote " << written << (written == 1 ? " frame" : " frames") << " to " << options.out
+            << "\n";
+    else
+        out << "wrote no frames: this build writes no PNG\n";
     return CAPTURE_EXIT_OK;
 }

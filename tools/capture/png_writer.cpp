@@ -57,6 +57,11 @@ bool png_write_stream(std::FILE* file, const std::string& path, const std::vecto
 
 } // namespace
 
+bool png_writer_built()
+{
+    return true;
+}
+
 bool png_write_rgb555(const std::string& path, const uint16_t* pixels, int32_t pitch, int32_t width,
                       int32_t height, std::string* error)
 {

@@ -1,0 +1,119 @@
+// The baked face against the system face it was baked from: every baked character, and what the
+// table lacks, drawn and measured through the host's text calls with each font.
+#include "host/emulated/baked_face.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/emulated/baked_codes.h"
+#include "host/emulated/emulated.h"
+#include "host/headless/headless.h"
+#include "text/text.h"
+
+namespace {
+
+constexpr int32_t CANVAS_WIDTH = 160;
+constexpr int32_t CANVAS_HEIGHT = 48;
+// Room to the left for ink that reaches before the pen.
+constexpr int32_t PEN_X = 8;
+constexpr int32_t PEN_Y = 4;
+
+struct Drawn {
+    std::vector<uint16_t> pixels;
+    int32_t width;
+    bool operator==(const Drawn&) const = default;
+};
+
+class BakedFaceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        headless_reset();
+        dc = host_create_memory_dc(nullptr);
+        uint16_t* pixels = nullptr;
+        bitmap = host_create_dib_section(dc, CANVAS_WIDTH, CANVAS_HEIGHT, 16, &pixels);
+        ASSERT_NE(bitmap, nullptr);
+        host_select_bitmap(dc, bitmap);
+        host_set_text_colour(dc, TEXT_WHITE);
+        system_font = make_font();
+        EmuFace baked;
+        std::string error;
+        ASSERT_TRUE(baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT, &baked, &error))
+            << error;
+        headless_use_face(baked);
+        baked_font = make_font();
+        ASSERT_NE(system_font, nullptr);
+        ASSERT_NE(baked_font, nullptr);
+    }
+
+    void TearDown() override
+    {
+        headless_reset();
+    }
+
+    static HostFont* make_font()
+    {
+        return host_create_font(-TEXT_LINE_HEIGHT, TEXT_FONT_WEIGHT, TEXT_CHARSET_SHIFTJIS,
+                                TEXT_FACE_NAME);
+    }
+
+    Drawn draw(HostFont* font, const std::string& text)
+    {
+        std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
+        host_select_font(dc, font);
+        const auto length = static_cast<int32_t>(text.size());
+        host_text_out(dc, PEN_X, PEN_Y, text.data(), length);
+        return {bitmap->pixels, host_text_width(dc, text.data(), length)};
+    }
+
+    HostDc* dc = nullptr;
+    HostBitmap* bitmap = nullptr;
+    HostFont* system_font = nullptr;
+    HostFont* baked_font = nullptr;
+};
+
+TEST_F(BakedFaceTest, EveryBakedCharacterDrawsAsTheSystemFace)
+{
+    ASSERT_GT(BAKED_FACE.glyph_count, 0);
+    for (int32_t i = 0; i < BAKED_FACE.glyph_count; ++i) {
+        const std::string bytes = baked_codes_bytes(BAKED_FACE.glyphs[i].code);
+        EXPECT_EQ(draw(baked_font, bytes), draw(system_font, bytes))
+            << "code 0x" << std::hex << BAKED_FACE.glyphs[i].code;
+    }
+    // Among them the text of the demo's first line, which the system face draws with ink.
+    const std::string now = "\x8d\xa1";
+    const Drawn drawn = draw(baked_font, now);
+    EXPECT_NE(std::count(drawn.pixels.begin(), drawn.pixels.end(), 0x7FFF), 0);
+}
+
+TEST_F(BakedFaceTest, WhatTheTableLacksDrawsAsTheSystemFacesUnknownCharacter)
+{
+    struct Row {
+        std::string baked;  // drawn with the baked face
+        std::string system; // drawn with the system face
+    };
+    const Row rows[] = {
+        // An unbaked kanji, "漢", as a byte no character starts with.
+        {"A\x8a\xbf"
+         "B",
+         "A\xff"
+         "B"},
+        {"\xff", "\xff"},
+        // A lead byte with a trail byte that is none: the lead alone is unknown.
+        {"\x82 A", "\x82 A"},
+        // A lead byte at the end.
+        {"A\x82", "A\x82"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(draw(baked_font, row.baked), draw(system_font, row.system)) << row.system;
+
+    EmuFace face;
+    std::string error;
+    EXPECT_FALSE(baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT + 1, &face, &error));
+    EXPECT_FALSE(baked_face_open(BAKED_FACE, "Sans", TEXT_LINE_HEIGHT, &face, &error));
+}
+
+} // namespace
