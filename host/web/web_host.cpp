@@ -113,16 +113,15 @@ uint32_t web_browser_ticks()
     return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now()));
 }
 
-// The pacing busy-waits on the clock. Its first read before a frame returns at once; a later
-// read means the interval has not passed, so the browser gets its turn meanwhile: the first
-// sleep lasts until one frame interval after the previous frame's start, any further one a
-// step (the sleeps only set how soon the program looks again, never what it decides).
+// The pacing busy-waits on the clock, and the browser must get its turn at least once a frame,
+// however long the frame took. So the first read before a frame sleeps until one frame interval
+// after the previous frame's start (not at all once that has passed), and any later read of the
+// same wait a step (the sleeps only set how soon the program looks again, never what it
+// decides).
 void web_pace(uint32_t now)
 {
-    if (web.reads_since_present == 1)
-        return;
     const int32_t until_due =
-        web.reads_since_present == 2
+        web.reads_since_present == 1
             ? static_cast<int32_t>(web.last_frame_start + FRAME_INTERVAL_MS - now)
             : PACING_STEP_MS;
     emscripten_sleep(static_cast<unsigned>(std::max<int32_t>(until_due, 0)));
@@ -295,3 +294,11 @@ bool emu_backend_dialog_input(HostMessage* message)
 }
 
 void emu_backend_note(std::string_view) {}
+
+// The glyphs that the native build baked from the installed face: the same pixels as on the
+// sdl and headless hosts.
+bool emu_backend_open_face(std::string_view face_name, int32_t pixel_height, EmuFace* face,
+                           std::string* error)
+{
+    return emu_open_system_face(face_name, pixel_height, face, error);
+}
