@@ -36,9 +36,10 @@ const LumaPage = (() => {
   // The cursor in client pixels; outside the canvas it goes on past its edges, like a point
   // on the screen.
   function track(mouse) {
+    // A centred canvas may start half a pixel in; it is drawn from the whole pixel.
     const box = canvas.getBoundingClientRect();
-    cursor.x = Math.floor((mouse.clientX - box.left) / zoom);
-    cursor.y = Math.floor((mouse.clientY - box.top) / zoom);
+    cursor.x = Math.floor((mouse.clientX - Math.round(box.left)) / zoom);
+    cursor.y = Math.floor((mouse.clientY - Math.round(box.top)) / zoom);
   }
 
   // The largest whole zoom at which the canvas fits the window below the menu.
