@@ -212,8 +212,9 @@ TEST_F(ShowcaseTest, EveryFilterChangesTheFrameByItsRule)
     size_t changed = 0;
     for (size_t i = BELOW_STATUS; i < FRAME_END; ++i) {
         ASSERT_EQ(noisy[i] & a1[i], a1[i]) << "pixel " << i;
-        if (i % 2)
+        if (i % 2) {
             ASSERT_EQ(noisy[i], a1[i]) << "pixel " << i;
+        }
         changed += noisy[i] != a1[i];
     }
     EXPECT_GT(changed, FRAME_END / 4);

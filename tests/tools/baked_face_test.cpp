@@ -8,14 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "demo/demo_script.h"
 #include "host/emulated/baked_codes.h"
 #include "host/emulated/emulated.h"
 #include "host/headless/headless.h"
+#include "showcase/panel.h"
 #include "text/text.h"
 
 namespace {
 
-constexpr int32_t CANVAS_WIDTH = 160;
+// Wide enough for the longest of the programs' texts, drawn whole with its markup.
+constexpr int32_t CANVAS_WIDTH = 1024;
 constexpr int32_t CANVAS_HEIGHT = 48;
 // Room to the left for ink that reaches before the pen.
 constexpr int32_t PEN_X = 8;
@@ -87,6 +90,13 @@ TEST_F(BakedFaceTest, EveryBakedCharacterDrawsAsTheSystemFace)
     const std::string now = "\x8d\xa1";
     const Drawn drawn = draw(baked_font, now);
     EXPECT_NE(std::count(drawn.pixels.begin(), drawn.pixels.end(), 0x7FFF), 0);
+
+    // And the programs' own texts, whole: none of their characters is missing from the table.
+    std::vector<std::string> texts(demo_texts, demo_texts + DEMO_TEXT_COUNT);
+    texts.insert(texts.end(), panel_filter_names, panel_filter_names + FILTER_CODES);
+    texts.insert(texts.end(), {PANEL_CONTROLS, PANEL_STATUS_FORMAT});
+    for (const std::string& text : texts)
+        EXPECT_EQ(draw(baked_font, text), draw(system_font, text)) << text;
 }
 
 TEST_F(BakedFaceTest, WhatTheTableLacksDrawsAsTheSystemFacesUnknownCharacter)

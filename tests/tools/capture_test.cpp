@@ -165,7 +165,7 @@ TEST_F(CaptureTest, CommandLineTable)
         {{"--size", "5000x10"}, "--size 5000x10: each side is a whole number from 2 to 4096"},
         {{"--size", "512"}, "--size 512: wants WxH, such as 512x462"},
         {{"--size", "9x9x9"}, "--size 9x9x9: each side is a whole number from 2 to 4096"},
-        {{"--out", ""}, "--out : wants a directory"},
+        {{"--out="}, "--out \"\": wants a directory"},
         {{"--program", "both"}, "--program both: wants demo or showcase"},
     };
     for (const Row& row : rows) {

@@ -68,7 +68,8 @@ bool args_split(int argc, const char* const* argv, std::span<const ArgsOption> t
 
 std::string args_refusal(const ArgsItem& item, std::string_view reason)
 {
-    return std::string(item.name) + " " + std::string(item.value) + ": " + std::string(reason);
+    const std::string value = item.value.empty() ? "\"\"" : std::string(item.value);
+    return std::string(item.name) + " " + value + ": " + std::string(reason);
 }
 
 bool args_parse_count(std::string_view text, uint32_t least, uint32_t most, uint32_t* count)

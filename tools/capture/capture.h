@@ -15,6 +15,15 @@ constexpr int CAPTURE_EXIT_OK = 0;
 constexpr int CAPTURE_EXIT_FAILED = 1;
 constexpr int CAPTURE_EXIT_USAGE = 2;
 
+// What the command line accepts.
+constexpr uint32_t CAPTURE_MAX_FRAMES = 100'000'000;
+constexpr int32_t CAPTURE_MIN_SIZE = 2;
+constexpr int32_t CAPTURE_MAX_SIZE = 4096;
+// A cursor point as a Win32 mouse message carries it, 16 bits each way: far outside any client
+// area, and far from the 32-bit limits of the host's screen arithmetic.
+constexpr int32_t CAPTURE_CURSOR_MIN = -32768;
+constexpr int32_t CAPTURE_CURSOR_MAX = 32767;
+
 // What a hold presses: a key, as its virtual-key code (the digits are HOST_VK_0 to HOST_VK_9),
 // or a mouse button.
 enum class CaptureInput : int {

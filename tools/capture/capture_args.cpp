@@ -51,14 +51,6 @@ frames can still be compared through --checksums.
 
 namespace {
 
-constexpr uint32_t CAPTURE_MAX_FRAMES = 100'000'000;
-constexpr int32_t CAPTURE_MIN_SIZE = 2;
-constexpr int32_t CAPTURE_MAX_SIZE = 4096;
-// A cursor point as a Win32 mouse message carries it, 16 bits each way: far outside any client
-// area, and far from the 32-bit limits of the host's screen arithmetic.
-constexpr int32_t CAPTURE_CURSOR_MIN = -32768;
-constexpr int32_t CAPTURE_CURSOR_MAX = 32767;
-
 constexpr std::array<ArgsOption, 8> CAPTURE_OPTIONS = {{
     {"--program", true},
     {"--frames", true},

@@ -18,7 +18,10 @@ int main(int argc, char** argv)
     EmuFace face;
     std::string error;
     if (!emu_open_system_face(TEXT_FACE_NAME, TEXT_LINE_HEIGHT, &face, &error)) {
-        std::fprintf(stderr, "luma-glyph-baker: %s\n", error.c_str());
+        std::fprintf(stderr,
+                     "luma-glyph-baker: %s (the glyphs are baked from fonts-ipafont-mincho; "
+                     "scripts/install-deps installs it)\n",
+                     error.c_str());
         return 1;
     }
     std::filesystem::path partial = output;

@@ -15,6 +15,10 @@ constexpr int SOAK_EXIT_OK = 0;
 constexpr int SOAK_EXIT_FAILED = 1;
 constexpr int SOAK_EXIT_USAGE = 2;
 
+// What the command line accepts.
+constexpr uint32_t SOAK_MAX_FRAMES = 100'000'000;
+constexpr uint32_t SOAK_MAX_RUNS = 10;
+
 struct SoakOptions {
     uint32_t frames = 20'000; // per program and run
     std::vector<const AppProgram*> programs;

@@ -27,9 +27,6 @@ Exit status: 0 when every check held, 1 when one failed, 2 for bad arguments.
 
 namespace {
 
-constexpr uint32_t SOAK_MAX_FRAMES = 100'000'000;
-constexpr uint32_t SOAK_MAX_RUNS = 10;
-
 constexpr std::array<ArgsOption, 3> SOAK_OPTIONS = {{
     {"--frames", true},
     {"--program", true},
