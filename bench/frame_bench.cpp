@@ -5,41 +5,23 @@
 
 #include "bench/bench_register.h"
 #include "bench/bench_stage.h"
-#include "platform/filter.h"
-#include "platform/filter_effects.h"
-#include "scene/effect.h"
-#include "scene/pick_hit.h"
-#include "scene/scene.h"
+#include "bench/stress_frame.h"
 #include "showcase/showcase.h"
 
 namespace {
 
-// Keeps every effect instance playing a burst, each at one of the ring's objects.
-void frame_fill_bursts()
-{
-    for (int32_t i = 0; i < EFFECT_INSTANCES; ++i) {
-        if (effect_instance_first_step(i) != EFFECT_FREE)
-            continue;
-        const ShowcaseObject& object = showcase().objects[i % SHOWCASE_OBJECTS];
-        effect_start(EFFECT_BURST, EFFECT_BURST_DURATION, *scene_object_position(object.slot),
-                     BURST_ANGLES, BURST_SCALE, object.colour);
-    }
-}
-
-// The showcase at its heaviest: every object of the ring, all 32 effect instances bursting, the
-// floor beneath and the blur over the finished frame. One filter code cannot select both, so the
-// blur runs on the presented frame, the work it would do as the post-draw hook.
+// The showcase at its heaviest, the frame that bench/stress_frame.h describes.
 void frame_showcase_stress(benchmark::State& state)
 {
     if (!bench_stage_start(APP_SHOWCASE)) {
         state.SkipWithError("start-up failed");
         return;
     }
-    filter_select(FILTER_FLOOR);
+    stress_frame_begin();
     for (auto _ : state) {
-        frame_fill_bursts();
+        stress_frame_fill_bursts();
         bench_stage_frame();
-        filter_blur();
+        stress_frame_finish();
     }
     // The other benchmarks play the demo.
     bench_stage_stop();
