@@ -125,7 +125,7 @@ TEST_F(CaptureTest, CommandLineTable)
     const std::vector<Row> rows = {
         {{"--frames=5", "--save", "5-5", "--hold", "F1:3-3", "--hold", "R:5"}, nullptr},
         {{"--save", "2", "--frames", "2", "--cursor=-32768,32767@2"}, nullptr},
-        {{"--out=--odd", "--size", "3x2", "--program", "showcase", "--checksums"}, nullptr},
+        {{"--out=--odd", "--size", "4096x2", "--program", "showcase", "--checksums"}, nullptr},
         {{"--bogus"}, "unknown option --bogus"},
         {{"--bogus=1"}, "unknown option --bogus"},
         {{"stray"}, "unexpected argument \"stray\": options start with --"},
@@ -173,12 +173,13 @@ TEST_F(CaptureTest, CommandLineTable)
         args.insert(args.begin(), "luma-capture");
         const int argc = static_cast<int>(args.size());
         const std::string given = ::testing::PrintToString(row.args);
-        if (!row.refusal) {
-            CaptureOptions options;
-            std::string error;
-            EXPECT_TRUE(capture_parse_args(argc, args.data(), &options, &error)) << given << error;
+        // Parsed first, so that a refusal that fails to come never runs the program.
+        CaptureOptions options;
+        std::string error;
+        const bool accepted = capture_parse_args(argc, args.data(), &options, &error);
+        ASSERT_EQ(accepted, !row.refusal) << given << error;
+        if (accepted)
             continue;
-        }
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(capture_command(argc, args.data(), out, err), CAPTURE_EXIT_USAGE) << given;
