@@ -9,6 +9,8 @@
 #include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
@@ -82,34 +84,26 @@ TEST_F(CaptureTest, ParsesEveryOption)
                "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240", "--checksums"},
               &options, &error))
         << error;
-    EXPECT_EQ(options.frames, 120u);
+    const auto range = [](const CaptureRange& r) { return std::pair(r.first, r.last); };
     ASSERT_EQ(options.save.size(), 3u);
-    EXPECT_EQ(options.save[1].first, 61u);
-    EXPECT_EQ(options.save[1].last, 61u);
-    EXPECT_EQ(options.save[2].first, 100u);
-    EXPECT_EQ(options.save[2].last, 110u);
-    EXPECT_EQ(options.out, "shots");
+    EXPECT_EQ(
+        std::tuple(options.frames, range(options.save[1]), range(options.save[2]), options.out),
+        std::tuple(120u, std::pair(61u, 61u), std::pair(100u, 110u), "shots"));
     ASSERT_EQ(options.holds.size(), 2u);
-    EXPECT_EQ(options.holds[0].input, CaptureInput::F1);
-    EXPECT_EQ(options.holds[0].frames.first, 2u);
-    EXPECT_EQ(options.holds[0].frames.last, 30u);
-    EXPECT_EQ(options.holds[1].input, CaptureInput::LeftButton);
+    EXPECT_EQ(
+        std::tuple(options.holds[0].input, range(options.holds[0].frames), options.holds[1].input),
+        std::tuple(CaptureInput::F1, std::pair(2u, 30u), CaptureInput::LeftButton));
     ASSERT_EQ(options.cursors.size(), 1u);
-    EXPECT_EQ(options.cursors[0].x, -3);
-    EXPECT_EQ(options.cursors[0].y, 40);
-    EXPECT_EQ(options.cursors[0].frame, 7u);
-    EXPECT_EQ(options.width, 320);
-    EXPECT_EQ(options.height, 240);
-    EXPECT_TRUE(options.checksums);
-    EXPECT_FALSE(options.help);
+    EXPECT_EQ(std::tuple(options.cursors[0].x, options.cursors[0].y, options.cursors[0].frame),
+              std::tuple(-3, 40, 7u));
+    EXPECT_EQ(std::tuple(options.width, options.height, options.checksums, options.help),
+              std::tuple(320, 240, true, false));
 
     CaptureOptions defaults;
     ASSERT_TRUE(parse({}, &defaults, &error));
-    EXPECT_EQ(defaults.frames, 1u);
-    EXPECT_EQ(defaults.width, 512);
-    EXPECT_EQ(defaults.height, 462);
-    EXPECT_TRUE(defaults.save.empty());
-    EXPECT_FALSE(defaults.checksums);
+    EXPECT_EQ(std::tuple(defaults.frames, defaults.width, defaults.height, defaults.save.empty(),
+                         defaults.checksums),
+              std::tuple(1u, 512, 462, true, false));
 
     CaptureOptions help;
     ASSERT_TRUE(parse({"--frames", "3", "--help"}, &help, &error));
