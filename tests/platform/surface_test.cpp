@@ -47,22 +47,6 @@ protected:
     HostWindow* window = nullptr;
 };
 
-TEST_F(SurfaceTest, SizeIsTheClientSizeWithTheGuardRowLeftOut)
-{
-    EXPECT_EQ(surface_width(), 512);
-    EXPECT_EQ(surface_height(), 461);
-    EXPECT_EQ(surface_window(), window);
-    EXPECT_EQ(surface_current_index(), 0);
-    EXPECT_NE(surface_slot_pixels(0), nullptr);
-    EXPECT_NE(surface_slot_pixels(1), nullptr);
-    // The text system holds the first two off-screen slots.
-    EXPECT_EQ(text_colour_layer(), 2);
-    EXPECT_EQ(text_mask_layer(), 3);
-    EXPECT_EQ(surface_slot_pixels(4), nullptr);
-    EXPECT_EQ(surface_slot_pixels(8), nullptr);
-    EXPECT_EQ(surface_slot_dc(-1), nullptr);
-}
-
 TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStart)
 {
     headless_set_ticks(5000);

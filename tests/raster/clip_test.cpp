@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "raster/flat.h"
@@ -16,57 +16,35 @@ namespace {
 
 constexpr ClipBounds SURFACE_64_32 = {64, 32, 63, 31};
 
-using Points = std::vector<std::tuple<int32_t, int32_t>>;
-using Coloured = std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t>>;
-using Mapped = std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>>;
+using Rows = std::vector<std::vector<int32_t>>;
 
-Points clip_flat(std::vector<ScreenVertex> in)
+// The clipper's vertices as rows of x, y and their values (red, green, blue or u, v); extra holds
+// each input vertex's colour entry or texture coordinates.
+template <int V, typename Extra = std::conditional_t<V == 2, TexCoordEntry, ColourEntry>>
+Rows clip(const std::vector<ScreenVertex>& in, const std::vector<Extra>& extra = {})
 {
     std::vector<const ScreenVertex*> refs;
-    for (const ScreenVertex& v : in)
-        refs.push_back(&v);
-    FlatVertex out[RASTER_CLIP_CAPACITY];
-    const int32_t n =
-        raster_clip_flat(SURFACE_64_32, refs.data(), static_cast<int32_t>(in.size()), out);
-    Points points;
-    for (int32_t i = 0; i < n; ++i)
-        points.emplace_back(out[i].x, out[i].y);
-    return points;
-}
-
-Coloured clip_gouraud(std::vector<ScreenVertex> in, std::vector<ColourEntry> colours)
-{
-    std::vector<const ScreenVertex*> refs;
-    std::vector<const ColourEntry*> colour_refs;
+    std::vector<const Extra*> extra_refs;
     for (size_t i = 0; i < in.size(); ++i) {
         refs.push_back(&in[i]);
-        colour_refs.push_back(&colours[i]);
+        if (i < extra.size())
+            extra_refs.push_back(&extra[i]);
     }
-    GouraudVertex out[RASTER_CLIP_CAPACITY];
-    const int32_t n = raster_clip_gouraud(SURFACE_64_32, refs.data(), colour_refs.data(),
-                                          static_cast<int32_t>(in.size()), out);
-    Coloured points;
-    for (int32_t i = 0; i < n; ++i)
-        points.emplace_back(out[i].x, out[i].y, out[i].value[GOURAUD_RED],
-                            out[i].value[GOURAUD_GREEN], out[i].value[GOURAUD_BLUE]);
-    return points;
-}
-
-Mapped clip_textured(std::vector<ScreenVertex> in, std::vector<TexCoordEntry> texcoords)
-{
-    std::vector<const ScreenVertex*> refs;
-    std::vector<const TexCoordEntry*> texcoord_refs;
-    for (size_t i = 0; i < in.size(); ++i) {
-        refs.push_back(&in[i]);
-        texcoord_refs.push_back(&texcoords[i]);
+    RasterVertex<V> out[RASTER_CLIP_CAPACITY];
+    const int32_t count = static_cast<int32_t>(in.size());
+    int32_t n = 0;
+    if constexpr (V == 0)
+        n = raster_clip_flat(SURFACE_64_32, refs.data(), count, out);
+    else if constexpr (V == 3)
+        n = raster_clip_gouraud(SURFACE_64_32, refs.data(), extra_refs.data(), count, out);
+    else
+        n = raster_clip_textured(SURFACE_64_32, refs.data(), extra_refs.data(), count, out);
+    Rows rows;
+    for (int32_t i = 0; i < n; ++i) {
+        rows.push_back({out[i].x, out[i].y});
+        rows.back().insert(rows.back().end(), out[i].value.begin(), out[i].value.end());
     }
-    TexVertex out[RASTER_CLIP_CAPACITY];
-    const int32_t n = raster_clip_textured(SURFACE_64_32, refs.data(), texcoord_refs.data(),
-                                           static_cast<int32_t>(in.size()), out);
-    Mapped points;
-    for (int32_t i = 0; i < n; ++i)
-        points.emplace_back(out[i].x, out[i].y, out[i].value[TEX_U], out[i].value[TEX_V]);
-    return points;
+    return rows;
 }
 
 TEST(ClipTest, EdgeWithBothEndsOutsideAddsNoVertex)
@@ -75,28 +53,28 @@ TEST(ClipTest, EdgeWithBothEndsOutsideAddsNoVertex)
     // 3840 / -50 = -76, row 5 + ((64 - 80) x -76 >> 8) = 9 at column 64, stored at 63.
     // (30, 20) to (-10, 5): slope 3840 / 40 = 96, row 5 + (10 x 96 >> 8) = 8 at column 0. The
     // row pass keeps everything and starts from the end of its first edge.
-    EXPECT_EQ(clip_flat({screen_vertex(-10, 5), screen_vertex(80, 5), screen_vertex(30, 20)}),
-              (Points{{30, 20}, {0, 8}, {63, 9}}));
+    EXPECT_EQ(clip<0>({screen_vertex(-10, 5), screen_vertex(80, 5), screen_vertex(30, 20)}),
+              (Rows{{30, 20}, {0, 8}, {63, 9}}));
 }
 
 TEST(ClipTest, CrossingsOnTheInsideEndAreNotAddedTwice)
 {
     // Column pass: leaving through column 63 from (63, 0) adds nothing, entering onto (63, 10)
     // adds the end alone.
-    EXPECT_EQ(clip_flat({screen_vertex(63, 0), screen_vertex(70, 5), screen_vertex(63, 10)}),
-              (Points{{63, 0}, {63, 10}}));
+    EXPECT_EQ(clip<0>({screen_vertex(63, 0), screen_vertex(70, 5), screen_vertex(63, 10)}),
+              (Rows{{63, 0}, {63, 10}}));
 
     // Row pass: leaving from (5, 31) straight down adds nothing; entering straight onto (10, 0)
     // keeps the crossing, with its own interpolated colour: d = 3 + 1, red 3 x (25600 / 4) >> 8.
-    EXPECT_EQ(clip_gouraud({screen_vertex(5, 31), screen_vertex(5, 40), screen_vertex(10, -3),
-                            screen_vertex(10, 0)},
-                           {{1, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {100, 0, 0, 0}}),
-              (Coloured{{10, 0, 75, 0, 0}, {5, 31, 1, 0, 0}}));
+    EXPECT_EQ(clip<3>({screen_vertex(5, 31), screen_vertex(5, 40), screen_vertex(10, -3),
+                       screen_vertex(10, 0)},
+                      {{1, 0, 0, 0}, {2, 0, 0, 0}, {0, 0, 0, 0}, {100, 0, 0, 0}}),
+              (Rows{{10, 0, 75, 0, 0}, {5, 31, 1, 0, 0}}));
 
     // The column pass keeps the end with its own colour.
-    EXPECT_EQ(clip_gouraud({screen_vertex(-5, 0), screen_vertex(0, 0), screen_vertex(0, 10)},
-                           {{0, 0, 0, 0}, {100, 0, 0, 0}, {100, 50, 0, 0}}),
-              (Coloured{{0, 10, 100, 50, 0}, {0, 0, 100, 0, 0}}));
+    EXPECT_EQ(clip<3>({screen_vertex(-5, 0), screen_vertex(0, 0), screen_vertex(0, 10)},
+                      {{0, 0, 0, 0}, {100, 0, 0, 0}, {100, 50, 0, 0}}),
+              (Rows{{0, 10, 100, 50, 0}, {0, 0, 100, 0, 0}}));
 }
 
 TEST(ClipTest, OnlyTheFlatColumnPassDividesByTheRunItself)
@@ -106,12 +84,12 @@ TEST(ClipTest, OnlyTheFlatColumnPassDividesByTheRunItself)
     // 1219 and 12800 / 21 = 609, times 10 >> 8: 95, 47, 23.
     const std::vector<ScreenVertex> triangle = {screen_vertex(-10, 0), screen_vertex(10, 0),
                                                 screen_vertex(10, 20)};
-    EXPECT_EQ(clip_flat(triangle), (Points{{10, 0}, {10, 20}, {0, 10}, {0, 0}}));
-    EXPECT_EQ(clip_gouraud(triangle, {{0, 0, 0, 0}, {200, 100, 50, 0}, {200, 100, 50, 0}}),
-              (Coloured{{10, 0, 200, 100, 50},
-                        {10, 20, 200, 100, 50},
-                        {0, 9, 95, 47, 23},
-                        {0, 0, 95, 47, 23}}));
+    EXPECT_EQ(clip<0>(triangle), (Rows{{10, 0}, {10, 20}, {0, 10}, {0, 0}}));
+    EXPECT_EQ(clip<3>(triangle, {{0, 0, 0, 0}, {200, 100, 50, 0}, {200, 100, 50, 0}}),
+              (Rows{{10, 0, 200, 100, 50},
+                    {10, 20, 200, 100, 50},
+                    {0, 9, 95, 47, 23},
+                    {0, 0, 95, 47, 23}}));
 }
 
 TEST(ClipTest, TextureCoordinatesCrossLikeColours)
@@ -119,9 +97,9 @@ TEST(ClipTest, TextureCoordinatesCrossLikeColours)
     // (40, 0) to (80, 0) leaves through column 64 at distance -16 over d = -41: u slope -65536 /
     // -41 = 1598, u = 256 + (-25568 >> 8) = 156; v slope 32768 / -41 = -799, v = 12784 >> 8 =
     // 49. (80, 0) to (40, 20): row slope 5120 / -41 = -124, row 1984 >> 8 = 7, u 156, v 0.
-    EXPECT_EQ(clip_textured({screen_vertex(40, 0), screen_vertex(80, 0), screen_vertex(40, 20)},
-                            {{0, 128, {}}, {256, 0, {}}, {0, 0, {}}}),
-              (Mapped{{63, 7, 156, 0}, {40, 20, 0, 0}, {40, 0, 0, 128}, {63, 0, 156, 49}}));
+    EXPECT_EQ(clip<2>({screen_vertex(40, 0), screen_vertex(80, 0), screen_vertex(40, 20)},
+                      {{0, 128, {}}, {256, 0, {}}, {0, 0, {}}}),
+              (Rows{{63, 7, 156, 0}, {40, 20, 0, 0}, {40, 0, 0, 128}, {63, 0, 156, 49}}));
 }
 
 TEST(ClipTest, ColumnCrossingThatWouldDivideIntMinByMinusOneWraps)
@@ -131,7 +109,7 @@ TEST(ClipTest, ColumnCrossingThatWouldDivideIntMinByMinusOneWraps)
     // inside end's column and is dropped, and the row pass brings the other edge to (63, 0).
     const std::vector<ScreenVertex> triangle = {screen_vertex(63, 0), screen_vertex(64, -(1 << 23)),
                                                 screen_vertex(0, 10)};
-    EXPECT_EQ(clip_flat(triangle), (Points{{63, 0}, {0, 10}, {63, 0}}));
+    EXPECT_EQ(clip<0>(triangle), (Rows{{63, 0}, {0, 10}, {63, 0}}));
     RasterCanvas canvas(64, 32);
     raster_flat_tri(canvas.target(), triangle[0], triangle[1], triangle[2], 0x7FFF);
     EXPECT_TRUE(canvas.canaries_intact());

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "tests/support/raster_canvas.h"
@@ -18,108 +17,69 @@ constexpr Pixel WHITE = 0x7FFF;
 
 using Runs = std::vector<PixelRun>;
 
-Runs draw_tri(RasterCanvas& canvas, ScreenVertex a, ScreenVertex b, ScreenVertex c)
-{
-    raster_flat_tri(canvas.target(), a, b, c, WHITE);
-    return canvas.runs();
-}
-
-Runs draw_quad(RasterCanvas& canvas, ScreenVertex a, ScreenVertex b, ScreenVertex c, ScreenVertex d)
-{
-    raster_flat_quad(canvas.target(), a, b, c, d, WHITE);
-    return canvas.runs();
-}
-
-TEST(FlatTest, TrianglesAndSquaresFollowTheWalkingRules)
+TEST(FlatTest, PolygonsFollowTheWalkingRules)
 {
     // A vertical left edge, the right one stepping 2560 / 11 = 232 per row: row r ends at column
     // (232 r) >> 8, so rows 0 and 1 are empty and the bottom row stops at column 8.
-    Runs vertical_left;
-    for (int32_t row = 2; row <= 10; ++row)
-        vertical_left.emplace_back(row, 0, (232 * row) >> 8);
     // A flat top: the top edge ends on row 0 and throws the right x to 2560 in one step; then the
     // left x steps 1280 / 11 = 116 and the right x -116 per row.
-    Runs flat_top;
-    for (int32_t row = 0; row <= 10; ++row)
-        flat_top.emplace_back(row, (116 * row) >> 8, (2560 - 116 * row) >> 8);
     // A square fills its top and bottom rows but not its right column, whichever way round and
     // from whichever corner it is given.
-    Runs square;
-    for (int32_t row = 0; row <= 10; ++row)
-        square.emplace_back(row, 0, 10);
-    RasterCanvas canvas(64, 32);
-    const auto v = screen_vertex;
-    EXPECT_EQ(draw_tri(canvas, v(0, 0), v(10, 10), v(0, 10)), vertical_left);
-    canvas.fill(0);
-    EXPECT_EQ(draw_tri(canvas, v(0, 0), v(10, 0), v(5, 10)), flat_top);
-    for (const auto& corners : {std::array{v(0, 0), v(10, 0), v(10, 10), v(0, 10)},
-                                std::array{v(0, 0), v(0, 10), v(10, 10), v(10, 0)},
-                                std::array{v(10, 10), v(0, 10), v(0, 0), v(10, 0)}}) {
-        canvas.fill(0);
-        EXPECT_EQ(draw_quad(canvas, corners[0], corners[1], corners[2], corners[3]), square);
+    // Past the right border the side is stored at column 63, which the fill convention leaves
+    // empty; the rows go down to 31.
+    Runs vertical_left, flat_top, square, cut;
+    for (int32_t row = 0; row <= 31; ++row) {
+        if (row >= 2 && row <= 10)
+            vertical_left.emplace_back(row, 0, (232 * row) >> 8);
+        if (row <= 10) {
+            flat_top.emplace_back(row, (116 * row) >> 8, (2560 - 116 * row) >> 8);
+            square.emplace_back(row, 0, 10);
+        }
+        if (row >= 10)
+            cut.emplace_back(row, 50, 63);
     }
-}
-
-TEST(FlatTest, OnEqualFirstSlopesEdgeZeroIsTheLeftEdge)
-{
-    // From the top, (5, 10) and (10, 21) are both 116 per row away: 1280 / 11 and 2560 / 22.
-    // Edge 0 runs through (5, 10), which lies right of the other edge, so as the left edge it
-    // leaves the rows empty until, from row 11, it steps only 1280 / 12 = 106 against 116:
-    // row 11 + j runs from (1276 + 106 j) >> 8 to (1276 + 116 j) >> 8.
-    RasterCanvas canvas(64, 32);
-    EXPECT_EQ(draw_tri(canvas, screen_vertex(0, 0), screen_vertex(5, 10), screen_vertex(10, 21)),
-              (Runs{{18, 7, 8}, {20, 8, 9}}));
-}
-
-TEST(FlatTest, SpanReachingPastTheLastColumnStopsThere)
-{
-    // A bow-tie that the clipper leaves whole, turned by the two passes to (15, 1), (15, 0),
-    // (13, 3), (5, 1). Edge 0 goes left at -512 / 4 = -128 per row; edge 1 drops to (15, 1),
-    // then swings to (5, 1) and back at 2048 / 3 = 682 per row. Rows 1 and 2 cover column 14;
-    // on row 3 the sides are at 3456 and 4522, columns 13 to 16, and column 16 is not drawn
-    // (it would be column 0 of row 4).
-    RasterCanvas canvas(16, 8);
-    EXPECT_EQ(draw_quad(canvas, screen_vertex(13, 3), screen_vertex(5, 1), screen_vertex(15, 1),
-                        screen_vertex(15, 0)),
-              (Runs{{1, 14, 15}, {2, 14, 15}, {3, 13, 16}}));
-}
-
-TEST(FlatTest, PolygonsOnOneRowDrawNothing)
-{
-    RasterCanvas canvas(64, 32);
-    EXPECT_TRUE(
-        draw_tri(canvas, screen_vertex(0, 5), screen_vertex(30, 5), screen_vertex(60, 5)).empty());
-    EXPECT_TRUE(draw_quad(canvas, screen_vertex(0, 5), screen_vertex(30, 5), screen_vertex(60, 5),
-                          screen_vertex(10, 5))
-                    .empty());
-}
-
-TEST(FlatTest, PolygonsWhoseEdgesAllMissTheSurfaceDrawNothing)
-{
-    // Every vertex of the quad lies outside columns 0..63, so the column pass keeps none, though
-    // the quad covers the whole surface.
-    RasterCanvas canvas(64, 32);
-    EXPECT_TRUE(draw_quad(canvas, screen_vertex(-20, -20), screen_vertex(80, -10),
-                          screen_vertex(90, 50), screen_vertex(-30, 40))
-                    .empty());
-    // The triangle's columns are inside, but each edge has both ends outside rows 0..31.
-    EXPECT_TRUE(
-        draw_tri(canvas, screen_vertex(42, -12), screen_vertex(2, -5), screen_vertex(33, 37))
-            .empty());
-}
-
-TEST(FlatTest, RightAndBottomBordersCutThePolygonAtTheLastColumnAndRow)
-{
-    // The right side is stored at column 63, which the fill convention leaves empty; the rows go
-    // down to 31.
-    RasterCanvas canvas(64, 32);
-    Runs expected;
-    for (int32_t row = 10; row <= 31; ++row)
-        expected.emplace_back(row, 50, 63);
-    EXPECT_EQ(draw_quad(canvas, screen_vertex(50, 10), screen_vertex(100, 10),
-                        screen_vertex(100, 50), screen_vertex(50, 50)),
-              expected);
-    EXPECT_TRUE(canvas.guard_row_untouched());
+    const auto v = screen_vertex;
+    struct Row {
+        int32_t width; // the canvas is width x width / 2
+        std::vector<ScreenVertex> corners;
+        Runs runs;
+    };
+    const Row rows[] = {
+        {64, {v(0, 0), v(10, 10), v(0, 10)}, vertical_left},
+        {64, {v(0, 0), v(10, 0), v(5, 10)}, flat_top},
+        {64, {v(0, 0), v(10, 0), v(10, 10), v(0, 10)}, square},
+        {64, {v(0, 0), v(0, 10), v(10, 10), v(10, 0)}, square},
+        {64, {v(10, 10), v(0, 10), v(0, 0), v(10, 0)}, square},
+        {64, {v(50, 10), v(100, 10), v(100, 50), v(50, 50)}, cut},
+        // Equal first slopes: (5, 10) and (10, 21) are both 116 per row away, 1280 / 11 and
+        // 2560 / 22. Edge 0 runs through (5, 10), right of the other edge, so as the left edge it
+        // leaves the rows empty until, from row 11, it steps only 1280 / 12 = 106 against 116:
+        // row 11 + j runs from (1276 + 106 j) >> 8 to (1276 + 116 j) >> 8.
+        {64, {v(0, 0), v(5, 10), v(10, 21)}, {{18, 7, 8}, {20, 8, 9}}},
+        // A bow-tie that the clipper leaves whole, turned by the two passes to (15, 1), (15, 0),
+        // (13, 3), (5, 1). Edge 0 goes left at -512 / 4 = -128 per row; edge 1 drops to (15, 1),
+        // then swings to (5, 1) and back at 2048 / 3 = 682 per row. Rows 1 and 2 cover column
+        // 14; on row 3 the sides are at 3456 and 4522, columns 13 to 16, and column 16 is not
+        // drawn (it would be column 0 of row 4).
+        {16, {v(13, 3), v(5, 1), v(15, 1), v(15, 0)}, {{1, 14, 15}, {2, 14, 15}, {3, 13, 16}}},
+        // On one row: nothing.
+        {64, {v(0, 5), v(30, 5), v(60, 5)}, {}},
+        {64, {v(0, 5), v(30, 5), v(60, 5), v(10, 5)}, {}},
+        // Every vertex outside columns 0..63: the column pass keeps none, though the quad covers
+        // the whole surface; then a triangle whose edges each have both ends outside rows 0..31.
+        {64, {v(-20, -20), v(80, -10), v(90, 50), v(-30, 40)}, {}},
+        {64, {v(42, -12), v(2, -5), v(33, 37)}, {}},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        RasterCanvas canvas(rows[i].width, rows[i].width / 2);
+        const ScreenVertex* c = rows[i].corners.data();
+        if (rows[i].corners.size() == 3)
+            raster_flat_tri(canvas.target(), c[0], c[1], c[2], WHITE);
+        else
+            raster_flat_quad(canvas.target(), c[0], c[1], c[2], c[3], WHITE);
+        EXPECT_EQ(canvas.runs(), rows[i].runs) << "row " << i;
+        EXPECT_TRUE(canvas.guard_row_untouched()) << "row " << i;
+    }
 }
 
 // A box's top and bottom edges cover columns x to x + w - 1 on rows y and y + h; its sides, on

@@ -80,18 +80,6 @@ auto xy(const ScreenVertex& v)
     return std::tuple(v.x, v.y, v.clip);
 }
 
-TEST_F(EffectTest, BurstScriptIsBuiltAtStartup)
-{
-    EXPECT_EQ(effect_script_count(), 1);
-    EXPECT_EQ(effect_script_first_step(EFFECT_BURST), 0);
-    const EffectStep& step = *effect_step(0);
-    EXPECT_EQ(std::tuple(step.model, step.position_mode, step.rotation_mode, step.scale_mode,
-                         step.colour_mode, step.start_frame, step.parameter, step.kind, step.next),
-              std::tuple(5, 0, 1, 1, 2, 0, 64, 2, EFFECT_NO_STEP));
-    for (int32_t k = -1; k <= EFFECT_INSTANCES; ++k)
-        EXPECT_EQ(effect_instance_first_step(k), EFFECT_FREE) << k;
-}
-
 TEST_F(EffectTest, BurstPlaysThirtyThreeTimesAndDrawsNothingAtAgeZero)
 {
     start(EFFECT_BURST, EFFECT_BURST_DURATION, {0, 0, 3000, 0});

@@ -12,18 +12,6 @@ constexpr int32_t F = TEST_FACE_WIDE;
 
 using TextTest = TextLayersTest;
 
-TEST_F(TextTest, StartsWithEmptyLayersAndOneWindowOfTheDemo)
-{
-    expect_layers({});
-    const MessageWindow* windows = text_windows();
-    // The demo script has taken the first record; the others are free.
-    EXPECT_EQ(windows[0].id, 0);
-    for (int32_t i = 1; i < MSGWIN_COUNT; ++i) {
-        EXPECT_EQ(windows[i].id, MSGWIN_FREE) << i;
-        EXPECT_EQ(windows[i].text[0], '\0') << i;
-    }
-}
-
 TEST_F(TextTest, ColourPassLandsOnTheMaskPassGlyphForGlyph)
 {
     // Mixed widths: each character of the colour pass starts at the previous one's measured

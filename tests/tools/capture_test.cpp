@@ -9,6 +9,8 @@
 #include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
@@ -82,34 +84,26 @@ TEST_F(CaptureTest, ParsesEveryOption)
                "--hold", "LBUTTON:5-6", "--cursor", "-3,40@7", "--size", "320x240", "--checksums"},
               &options, &error))
         << error;
-    EXPECT_EQ(options.frames, 120u);
+    const auto range = [](const CaptureRange& r) { return std::pair(r.first, r.last); };
     ASSERT_EQ(options.save.size(), 3u);
-    EXPECT_EQ(options.save[1].first, 61u);
-    EXPECT_EQ(options.save[1].last, 61u);
-    EXPECT_EQ(options.save[2].first, 100u);
-    EXPECT_EQ(options.save[2].last, 110u);
-    EXPECT_EQ(options.out, "shots");
+    EXPECT_EQ(
+        std::tuple(options.frames, range(options.save[1]), range(options.save[2]), options.out),
+        std::tuple(120u, std::pair(61u, 61u), std::pair(100u, 110u), "shots"));
     ASSERT_EQ(options.holds.size(), 2u);
-    EXPECT_EQ(options.holds[0].input, CaptureInput::F1);
-    EXPECT_EQ(options.holds[0].frames.first, 2u);
-    EXPECT_EQ(options.holds[0].frames.last, 30u);
-    EXPECT_EQ(options.holds[1].input, CaptureInput::LeftButton);
+    EXPECT_EQ(
+        std::tuple(options.holds[0].input, range(options.holds[0].frames), options.holds[1].input),
+        std::tuple(CaptureInput::F1, std::pair(2u, 30u), CaptureInput::LeftButton));
     ASSERT_EQ(options.cursors.size(), 1u);
-    EXPECT_EQ(options.cursors[0].x, -3);
-    EXPECT_EQ(options.cursors[0].y, 40);
-    EXPECT_EQ(options.cursors[0].frame, 7u);
-    EXPECT_EQ(options.width, 320);
-    EXPECT_EQ(options.height, 240);
-    EXPECT_TRUE(options.checksums);
-    EXPECT_FALSE(options.help);
+    EXPECT_EQ(std::tuple(options.cursors[0].x, options.cursors[0].y, options.cursors[0].frame),
+              std::tuple(-3, 40, 7u));
+    EXPECT_EQ(std::tuple(options.width, options.height, options.checksums, options.help),
+              std::tuple(320, 240, true, false));
 
     CaptureOptions defaults;
     ASSERT_TRUE(parse({}, &defaults, &error));
-    EXPECT_EQ(defaults.frames, 1u);
-    EXPECT_EQ(defaults.width, 512);
-    EXPECT_EQ(defaults.height, 462);
-    EXPECT_TRUE(defaults.save.empty());
-    EXPECT_FALSE(defaults.checksums);
+    EXPECT_EQ(std::tuple(defaults.frames, defaults.width, defaults.height, defaults.save.empty(),
+                         defaults.checksums),
+              std::tuple(1u, 512, 462, true, false));
 
     CaptureOptions help;
     ASSERT_TRUE(parse({"--frames", "3", "--help"}, &help, &error));
@@ -125,7 +119,7 @@ TEST_F(CaptureTest, CommandLineTable)
     const std::vector<Row> rows = {
         {{"--frames=5", "--save", "5-5", "--hold", "F1:3-3", "--hold", "R:5"}, nullptr},
         {{"--save", "2", "--frames", "2", "--cursor=-32768,32767@2"}, nullptr},
-        {{"--out=--odd", "--size", "3x2", "--program", "showcase", "--checksums"}, nullptr},
+        {{"--out=--odd", "--size", "4096x2", "--program", "showcase", "--checksums"}, nullptr},
         {{"--bogus"}, "unknown option --bogus"},
         {{"--bogus=1"}, "unknown option --bogus"},
         {{"stray"}, "unexpected argument \"stray\": options start with --"},
@@ -173,12 +167,13 @@ TEST_F(CaptureTest, CommandLineTable)
         args.insert(args.begin(), "luma-capture");
         const int argc = static_cast<int>(args.size());
         const std::string given = ::testing::PrintToString(row.args);
-        if (!row.refusal) {
-            CaptureOptions options;
-            std::string error;
-            EXPECT_TRUE(capture_parse_args(argc, args.data(), &options, &error)) << given << error;
+        // Parsed first, so that a refusal that fails to come never runs the program.
+        CaptureOptions options;
+        std::string error;
+        const bool accepted = capture_parse_args(argc, args.data(), &options, &error);
+        ASSERT_EQ(accepted, !row.refusal) << given << error;
+        if (accepted)
             continue;
-        }
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(capture_command(argc, args.data(), out, err), CAPTURE_EXIT_USAGE) << given;
@@ -295,7 +290,7 @@ TEST_F(CaptureTest, WritesChosenFramesOfThePresentedArea)
     }
 }
 
-TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrame)
+TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrameAndTheLastFrameIsSaved)
 {
     // The bytes of "foobar", two to a pixel, low byte first: FNV-1a 64 of "foobar" is the
     // published test vector 0x85944171f73967e8, in one row or in three rows with padding.
@@ -304,15 +299,21 @@ TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrame)
     const uint16_t column[] = {0x6F66, 0xFFFF, 0x626F, 0xFFFF, 0x7261};
     EXPECT_EQ(capture_checksum(column, 2, 1, 3), 0x85944171f73967e8u);
 
+    // A 65 x 48 client: the frames are 64 x 47, and with no --save only the last is written.
     CaptureOptions options;
     options.frames = 3;
     options.checksums = true;
+    options.width = 65;
+    options.height = 48;
     options.out = directory.string();
     std::ostringstream out;
     std::ostringstream err;
     ASSERT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(capture_frame_path(options.out, 2)));
+    const Image image = read_png(capture_frame_path(options.out, 3));
+    EXPECT_EQ(std::pair(image.width, image.height), std::pair(64u, 47u));
     // One line a frame; the last is the window's client area as presented (bit 15, which no PNG
-    // keeps, included), the guard row left out.
+    // keeps, included), the guard row and the odd column left out.
     std::istringstream lines(out.str());
     std::string line;
     for (const char* number : {"00001 ", "00002 ", "00003 "}) {
@@ -323,7 +324,7 @@ TEST_F(CaptureTest, ChecksumsAreFnv1aOfEachPresentedFrame)
     char last[32];
     std::snprintf(
         last, sizeof last, "%016llx",
-        static_cast<unsigned long long>(capture_checksum(headless_screen().data(), 512, 512, 461)));
+        static_cast<unsigned long long>(capture_checksum(headless_screen().data(), 65, 64, 47)));
     EXPECT_EQ(line.substr(12), last);
 }
 
@@ -345,22 +346,6 @@ TEST_F(CaptureTest, CursorAtTheHostsExtremesRunsAndConvertsBack)
     host_screen_to_client(emu_state().window.get(), &x, &y);
     EXPECT_EQ(x, INT32_MIN);
     EXPECT_EQ(y, INT32_MAX);
-}
-
-TEST_F(CaptureTest, SizeAndDefaultSaveOfTheLastFrame)
-{
-    CaptureOptions options;
-    options.frames = 2;
-    options.width = 65;
-    options.height = 48;
-    options.out = directory.string();
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(capture_run(options, out, err), CAPTURE_EXIT_OK) << err.str();
-    EXPECT_FALSE(std::filesystem::exists(capture_frame_path(options.out, 1)));
-    const Image image = read_png(capture_frame_path(options.out, 2));
-    EXPECT_EQ(image.width, 64u);
-    EXPECT_EQ(image.height, 47u);
 }
 
 TEST_F(CaptureTest, FailedStartupIsReportedWithItsErrorBox)

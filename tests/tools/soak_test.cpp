@@ -43,6 +43,7 @@ TEST(SoakTest, ArgumentsChooseProgramsFramesAndRuns)
     EXPECT_EQ(options.frames, 1'000'000u);
     EXPECT_EQ(options.runs, 3u);
 
+    // The rules that luma-capture shares are its test's; here what luma-soak adds and its prefix.
     struct Row {
         std::vector<const char*> args;
         const char* refusal; // null: accepted
@@ -51,25 +52,22 @@ TEST(SoakTest, ArgumentsChooseProgramsFramesAndRuns)
         {{"--frames=1", "--runs=10", "--program=demo"}, nullptr},
         {{"--frames", "100000000", "--runs", "1"}, nullptr},
         {{"--frames", "0"}, "--frames 0: wants a frame count from 1 to 100000000"},
-        {{"--frames", "12x"}, "--frames 12x: wants a frame count from 1 to 100000000"},
         {{"--runs", "11"}, "--runs 11: wants a count of runs from 1 to 10"},
         {{"--program", "both"}, "--program both: wants demo or showcase"},
         {{"--speed"}, "unknown option --speed"},
-        {{"--speed", "2"}, "unknown option --speed"},
-        {{"--frames"}, "--frames needs a value"},
         {{"--frames", "--runs", "2"}, "--frames needs a value, not the option --runs"},
-        {{"extra"}, "unexpected argument \"extra\": options start with --"},
     };
     for (const Row& row : rows) {
         std::vector<const char*> args = row.args;
         args.insert(args.begin(), "luma-soak");
         const int argc = static_cast<int>(args.size());
         const std::string given = ::testing::PrintToString(row.args);
-        if (!row.refusal) {
-            SoakOptions accepted;
-            EXPECT_TRUE(soak_parse_args(argc, args.data(), &accepted, &error)) << given << error;
+        // Parsed first, so that a refusal that fails to come never runs the program.
+        SoakOptions parsed;
+        const bool accepted = soak_parse_args(argc, args.data(), &parsed, &error);
+        ASSERT_EQ(accepted, !row.refusal) << given << error;
+        if (accepted)
             continue;
-        }
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(soak_command(argc, args.data(), out, err), SOAK_EXIT_USAGE) << given;
