@@ -103,6 +103,14 @@ void web_translate(const WebEvent& event)
     case WebEventKind::ButtonUp:
         web_post_mouse(left ? HOST_WM_LBUTTONUP : HOST_WM_RBUTTONUP);
         break;
+    case WebEventKind::KeyDown:
+        web_post_message(HOST_WM_KEYDOWN, static_cast<uintptr_t>(event.detail & ~HOST_KEY_WAS_DOWN),
+                         event.detail & HOST_KEY_WAS_DOWN);
+        break;
+    case WebEventKind::KeyUp:
+        web_post_message(HOST_WM_KEYUP, static_cast<uintptr_t>(event.detail),
+                         HOST_KEY_WAS_DOWN | HOST_KEY_RELEASED);
+        break;
     default:
         break;
     }
@@ -155,8 +163,16 @@ void web_use_scripted_keys()
 
 void web_set_key(int virtual_key, bool down)
 {
-    if (virtual_key >= 0 && virtual_key < VIRTUAL_KEYS)
-        web.keys[virtual_key] = down;
+    if (virtual_key < 0 || virtual_key >= VIRTUAL_KEYS)
+        return;
+    const bool was_down = std::exchange(web.keys[virtual_key], down);
+    const auto key = static_cast<uintptr_t>(virtual_key);
+    // As a keyboard does, and as the headless host scripts it: a key-down for each press and,
+    // while held, an auto-repeat each time.
+    if (down)
+        web_post_message(HOST_WM_KEYDOWN, key, was_down ? HOST_KEY_WAS_DOWN : 0);
+    else if (was_down)
+        web_post_message(HOST_WM_KEYUP, key, HOST_KEY_WAS_DOWN | HOST_KEY_RELEASED);
 }
 
 void web_move_cursor(int32_t client_x, int32_t client_y)
@@ -284,14 +300,19 @@ bool emu_backend_dialog_input(HostMessage* message)
     // A scripted run has nobody to close the dialog: it is dismissed, as on the headless host.
     if (web.scripted_keys)
         return false;
-    // The button reaches the dialog as its command; Escape is the Escape key.
+    // The button reaches the dialog as its command; Escape as the key, which the dialog manager
+    // turns into a cancel as on every host.
     *message = {nullptr, HOST_WM_COMMAND, static_cast<uintptr_t>(IDC_CLOSE), 0, 0, 0};
     if (web_page_dialog_wait() == WebDialogAction::Escape) {
-        message->message = HOST_WM_CHAR;
-        message->wparam = KEY_ESCAPE;
+        message->message = HOST_WM_KEYDOWN;
+        message->wparam = HOST_VK_ESCAPE;
     }
     return true;
 }
+
+// The page opens and closes its dialog itself, around each wait for the user.
+void emu_backend_dialog_open(HostWindow*) {}
+void emu_backend_dialog_close() {}
 
 void emu_backend_note(std::string_view) {}
 

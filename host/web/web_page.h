@@ -12,6 +12,8 @@ enum class WebEventKind : int32_t {
     Move = 3,
     ButtonDown = 4, // detail: a WebButton
     ButtonUp = 5,
+    KeyDown = 6, // detail: the virtual key, with HOST_KEY_WAS_DOWN set for an auto-repeat
+    KeyUp = 7,   // detail: the virtual key
 };
 
 enum class WebCommand : int32_t { Quit = 0, Dialog = 1, AlwaysOnTop = 2 };

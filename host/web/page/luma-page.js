@@ -7,7 +7,7 @@
 
 const LumaPage = (() => {
   // The numbers of web_page.h.
-  const EVENT = { escape: 1, command: 2, move: 3, buttonDown: 4, buttonUp: 5 };
+  const EVENT = { escape: 1, command: 2, move: 3, buttonDown: 4, buttonUp: 5, keyDown: 6, keyUp: 7 };
   const COMMAND = { quit: 0, dialog: 1, alwaysOnTop: 2 };
   const BUTTON = { 0: 0, 2: 1 }; // MouseEvent.button: left and right
   const DIALOG = { close: 1, escape: 2 };
@@ -15,8 +15,10 @@ const LumaPage = (() => {
   const SHORTCUTS = { KeyQ: COMMAND.quit, KeyD: COMMAND.dialog, KeyT: COMMAND.alwaysOnTop };
   // The keys the program reads; the page keeps them from the browser (F1 would open its help,
   // F3 its search).
-  const PROGRAM_KEYS = new Set(["F1", "F2", "F3", "KeyR"]);
-  for (let digit = 0; digit <= 9; ++digit) PROGRAM_KEYS.add("Digit" + digit);
+  // Each with its virtual key, for the key-down messages the showcase takes its presses from.
+  const PROGRAM_KEYS = new Map([["F1", 0x70], ["F2", 0x71], ["F3", 0x72], ["KeyR", 0x52]]);
+  for (let digit = 0; digit <= 9; ++digit) PROGRAM_KEYS.set("Digit" + digit, 0x30 + digit);
+  const KEY_WAS_DOWN = 1 << 30; // the auto-repeat bit of a key-down message
 
   const element = (id) => document.getElementById(id);
   const events = [];
@@ -63,7 +65,12 @@ const LumaPage = (() => {
     } else if (PROGRAM_KEYS.has(key.code) && !key.ctrlKey && !key.altKey && !key.metaKey) {
       key.preventDefault();
       held.add(key.code);
+      queue(EVENT.keyDown, PROGRAM_KEYS.get(key.code) | (key.repeat ? KEY_WAS_DOWN : 0));
     }
+  }
+
+  function onKeyUp(key) {
+    if (held.delete(key.code)) queue(EVENT.keyUp, PROGRAM_KEYS.get(key.code));
   }
 
   function onButton(mouse, kind) {
@@ -74,7 +81,7 @@ const LumaPage = (() => {
 
   function listen() {
     document.addEventListener("keydown", onKeyDown);
-    document.addEventListener("keyup", (key) => held.delete(key.code));
+    document.addEventListener("keyup", onKeyUp);
     // A key let go while the page was not looking must not stay held.
     window.addEventListener("blur", () => held.clear());
     window.addEventListener("resize", fit);
