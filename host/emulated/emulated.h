@@ -97,6 +97,10 @@ void emu_reset();
 HostInstance* emu_instance();
 // Appends a message to the posted queue.
 void emu_post(const HostMessage& message);
+// The keyboard message a scripted key's change sends, as a keyboard does: a key-down for each
+// press and, while the key is held, an auto-repeat (HOST_KEY_WAS_DOWN) each time it is set down
+// again; a key-up when it is let go. False when a key that is up is let go again.
+bool emu_key_message(bool was_down, bool down, uint32_t* message, intptr_t* lparam);
 // Shift-JIS (code page 932) text as UTF-8 or as code points; a byte that starts no character
 // becomes U+FFFD. iconv on Linux, the system's code page 932 on Windows.
 std::string emu_utf8_from_cp932(std::string_view text);

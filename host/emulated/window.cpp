@@ -66,6 +66,15 @@ void emu_post(const HostMessage& message)
     state.queue.push_back(message);
 }
 
+bool emu_key_message(bool was_down, bool down, uint32_t* message, intptr_t* lparam)
+{
+    if (!down && !was_down)
+        return false;
+    *message = down ? HOST_WM_KEYDOWN : HOST_WM_KEYUP;
+    *lparam = down ? (was_down ? HOST_KEY_WAS_DOWN : 0) : HOST_KEY_WAS_DOWN | HOST_KEY_RELEASED;
+    return true;
+}
+
 bool host_register_class(HostInstance*, const char* class_name, const char*, HostProc window_proc)
 {
     if (!emu_backend_register_class())

@@ -106,12 +106,10 @@ void headless_set_key(int virtual_key, bool down)
     if (virtual_key < 0 || virtual_key >= VIRTUAL_KEYS)
         return;
     const bool was_down = std::exchange(headless.keys[virtual_key], down);
-    const auto key = static_cast<uintptr_t>(virtual_key);
-    // As a keyboard does: a key-down for each press and, while held, an auto-repeat each time.
-    if (down)
-        headless_post(HOST_WM_KEYDOWN, key, was_down ? HOST_KEY_WAS_DOWN : 0);
-    else if (was_down)
-        headless_post(HOST_WM_KEYUP, key, HOST_KEY_WAS_DOWN | HOST_KEY_RELEASED);
+    uint32_t message = 0;
+    intptr_t lparam = 0;
+    if (emu_key_message(was_down, down, &message, &lparam))
+        headless_post(message, static_cast<uintptr_t>(virtual_key), lparam);
 }
 
 void headless_move_cursor(int32_t client_x, int32_t client_y)

@@ -166,13 +166,10 @@ void web_set_key(int virtual_key, bool down)
     if (virtual_key < 0 || virtual_key >= VIRTUAL_KEYS)
         return;
     const bool was_down = std::exchange(web.keys[virtual_key], down);
-    const auto key = static_cast<uintptr_t>(virtual_key);
-    // As a keyboard does, and as the headless host scripts it: a key-down for each press and,
-    // while held, an auto-repeat each time.
-    if (down)
-        web_post_message(HOST_WM_KEYDOWN, key, was_down ? HOST_KEY_WAS_DOWN : 0);
-    else if (was_down)
-        web_post_message(HOST_WM_KEYUP, key, HOST_KEY_WAS_DOWN | HOST_KEY_RELEASED);
+    uint32_t message = 0;
+    intptr_t lparam = 0;
+    if (emu_key_message(was_down, down, &message, &lparam))
+        web_post_message(message, static_cast<uintptr_t>(virtual_key), lparam);
 }
 
 void web_move_cursor(int32_t client_x, int32_t client_y)
