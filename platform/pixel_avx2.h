@@ -31,16 +31,6 @@ constexpr int32_t rgb555_reach16(int32_t count)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), pixels);
 }
 
-// Lane i holds the low 16 bits of value + i x step: a 32-bit value stepped across sixteen pixels,
-// for the routines that read only bits of it below bit 16, which wrap as the 32-bit value's do.
-[[gnu::target("avx2")]] inline __m256i rgb555_lanes_ramp16(int32_t value, int32_t step)
-{
-    const __m256i ramp = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    return _mm256_add_epi16(
-        _mm256_set1_epi16(static_cast<int16_t>(value)),
-        _mm256_mullo_epi16(_mm256_set1_epi16(static_cast<int16_t>(step)), ramp));
-}
-
 [[gnu::target("avx2")]] inline __m256i rgb555_word_constant16(uint32_t word)
 {
     return _mm256_set1_epi32(static_cast<int>(word));

@@ -428,7 +428,7 @@ void raster_gouraud_polygon(const RasterTarget& target, const ScreenVertex* cons
     const int32_t clipped = raster_clip_gouraud(target.bounds, vertices, colours, count, polygon);
     const RasterPath path = raster_path();
 #ifdef RGB555_AVX2
-    if (path == RasterPath::AVX2) {
+    if (raster_path_avx2(path)) {
         gouraud_scan_avx2<BLEND>(target, polygon, clipped);
         return;
     }

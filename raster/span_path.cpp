@@ -20,6 +20,17 @@ bool raster_path_processor_has_avx2()
 #endif
 }
 
+// The word permute on 256-bit registers needs both the byte-and-word and the vector-length parts.
+bool raster_path_processor_has_avx512()
+{
+#ifdef RGB555_AVX2
+    return raster_path_processor_has_avx2() && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vl");
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 const char* raster_path_name(RasterPath path)
@@ -31,6 +42,8 @@ const char* raster_path_name(RasterPath path)
         return "SSE2";
     case RasterPath::AVX2:
         return "AVX2";
+    case RasterPath::AVX512:
+        return "AVX512";
     }
     return "?";
 }
@@ -48,13 +61,15 @@ bool raster_path_available(RasterPath path)
 #endif
     case RasterPath::AVX2:
         return raster_path_processor_has_avx2();
+    case RasterPath::AVX512:
+        return raster_path_processor_has_avx512();
     }
     return false;
 }
 
 RasterPath raster_path_best()
 {
-    for (const RasterPath path : {RasterPath::AVX2, RasterPath::SSE2}) {
+    for (const RasterPath path : {RasterPath::AVX512, RasterPath::AVX2, RasterPath::SSE2}) {
         if (raster_path_available(path))
             return path;
     }

@@ -1,7 +1,8 @@
 // Which span routines the fillers run. Every path draws the very pixels of the portable one; the
 // wider ones only take fewer instructions. The release build runs on any x86-64 processor: the
 // AVX2 routines are compiled for that instruction set alone (platform/pixel_avx2.h) and taken only
-// when the processor reports it, as it is asked once at program start.
+// when the processor reports it, as it is asked once at program start; so is the one AVX-512
+// instruction the AVX512 path adds to them.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,20 @@
 enum class RasterPath {
     PORTABLE, // 32-bit words, any processor
     SSE2,     // eight pixels to a register; every x86-64 build, and 32-bit builds that ask for it
-    AVX2,     // sixteen pixels to a register and texel gathers; x86-64 only
+    AVX2,     // sixteen pixels to a register; x86-64 only
+    AVX512,   // the AVX2 routines, with AVX-512's word permute to shuffle runs of texels
 };
 
-constexpr RasterPath RASTER_PATHS[] = {RasterPath::PORTABLE, RasterPath::SSE2, RasterPath::AVX2};
+constexpr RasterPath RASTER_PATHS[] = {RasterPath::PORTABLE, RasterPath::SSE2, RasterPath::AVX2,
+                                       RasterPath::AVX512};
 
-// "portable", "SSE2" or "AVX2".
+// Whether path runs the AVX2 routines.
+constexpr bool raster_path_avx2(RasterPath path)
+{
+    return path == RasterPath::AVX2 || path == RasterPath::AVX512;
+}
+
+// "portable", "SSE2", "AVX2" or "AVX512".
 const char* raster_path_name(RasterPath path);
 // Whether the build has the path and the processor runs it.
 bool raster_path_available(RasterPath path);

@@ -11,6 +11,9 @@ namespace {
 
 enum class TexBlend { OPAQUE, ADD, HALF };
 
+// The texels the AVX2 routines read with one load where they can: one group's worth.
+constexpr int32_t TEX_RUN_TEXELS = 16;
+
 // What every span of one polygon reads its texels with, set once before its first span.
 struct TexSpanParams {
     const Pixel* texels;
@@ -19,6 +22,7 @@ struct TexSpanParams {
     int32_t span_u_mask;    // 2^E - 1: the texel column
     int32_t span_v_mask;    // (2^F - 1) x 256: the texel row, still in 24.8
     int32_t span_row_shift; // 8 - E: from a 24.8 row to the row's first texel
+    int32_t run_starts;     // 2^(E + F) - 15: where a run of sixteen texels can start (0: nowhere)
 };
 
 // A texture coordinate across a span, in texels (24.8): at the first visible pixel, and its step.
@@ -129,19 +133,89 @@ void tex_pixels8(Pixel* at, int32_t count, const TexelStepper& u_stepper,
 }
 #endif
 
+template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
+{
+    if constexpr (BLEND == TexBlend::OPAQUE)
+        return texel;
+    else if constexpr (BLEND == TexBlend::ADD)
+        return rgb555_add_saturate(texel, frame);
+    else
+        return rgb555_blend_half(texel, frame);
+}
+
 #ifdef RGB555_AVX2
-// The AVX2 path. Spans of at least sixteen pixels are drawn sixteen pixels at a time, and their
-// last sixteen as one group, which may overlap the group before it: the overlapped pixels get the
-// texels they already have, or the blend with the frame as it was before the span, since that
-// group is worked out first. Shorter spans take the SSE2 routines. The lanes compute sixteen
-// texel indices at once, but the texels are read one by one: on the AMD EPYC this was measured
-// on, two eight-lane gathers took longer than sixteen loads.
+// The AVX2 path. Spans are drawn sixteen pixels at a time, the last few of a span through a
+// masked store, as the gouraud ones are; a span whose last group would reach past the buffer's
+// end takes the SSE2 routines. The lanes compute sixteen texel indices at once. Where a group's
+// texels lie within sixteen texels in a row of memory they are shuffled out of one load;
+// elsewhere they are read one by one, since on the AMD EPYC this was measured on two eight-lane
+// gathers took longer than sixteen loads.
 
 // The texel coordinates at sixteen pixels in a row, on 16-bit lanes as in the SSE2 path.
 struct TexLanes16 {
     __m256i u;
     __m256i v;
 };
+
+// Both coordinates' steppers (lane 0 u, lane 1 v) worked out together: tex_stepper's arithmetic
+// on two lanes, the division by raster_divide4.
+struct TexSteppers2 {
+    __m128i value;
+    __m128i step;
+};
+
+// The shifts of tex_stepper for both coordinates, made once per polygon.
+struct TexShifts2 {
+    __m128i up;   // E, F: the start scaled up to texels
+    __m128i down; // 8 - E, 8 - F: the step scaled down to texels
+};
+
+[[gnu::target("avx2")]] inline TexShifts2 tex_shifts2(const TexSpanParams& params)
+{
+    return {_mm_setr_epi32(params.log2_width, params.log2_height, 0, 0),
+            _mm_setr_epi32(RASTER_TEX_LOG2_MAX - params.log2_width,
+                           RASTER_TEX_LOG2_MAX - params.log2_height, 0, 0)};
+}
+
+[[gnu::target("avx2")]] inline TexSteppers2
+tex_steppers2(const RasterSpan& span, const EdgeSample<2>& left, const EdgeSample<2>& right,
+              const TexSpanParams& params, const TexShifts2& shifts)
+{
+    const RasterDivisor count = raster_divisor(span.count);
+    if (!count.reciprocal) {
+        const TexelStepper u =
+            tex_stepper(left.value[TEX_U], right.value[TEX_U], params.log2_width, span, count);
+        const TexelStepper v =
+            tex_stepper(left.value[TEX_V], right.value[TEX_V], params.log2_height, span, count);
+        return {_mm_setr_epi32(u.value, v.value, 0, 0), _mm_setr_epi32(u.step, v.step, 0, 0)};
+    }
+    const __m128i left2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(left.value.data()));
+    const __m128i right2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(right.value.data()));
+    const __m128i step =
+        _mm_srav_epi32(raster_divide4(_mm_sub_epi32(right2, left2), count), shifts.down);
+    __m128i value = _mm_srai_epi32(_mm_sllv_epi32(left2, shifts.up), FX8_SHIFT);
+    // Only a span that starts left of the target skips pixels, which the clipper makes rare.
+    if (span.skip)
+        value = _mm_add_epi32(value, _mm_mullo_epi32(step, _mm_set1_epi32(span.skip)));
+    return {value, step};
+}
+
+// The lanes of both coordinates at a span's first sixteen pixels, and their step to the next
+// sixteen: lane i holds the low 16 bits of value + i x step, which wrap as the 32-bit walk's do.
+[[gnu::target("avx2")]] inline void tex_lanes16(const TexSteppers2& steppers, TexLanes16& lanes,
+                                                TexLanes16& step)
+{
+    const __m256i ramp = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i v_value = _mm_srli_si128(steppers.value, sizeof(int32_t));
+    const __m128i v_step = _mm_srli_si128(steppers.step, sizeof(int32_t));
+    const __m256i u_step1 = _mm256_broadcastw_epi16(steppers.step);
+    const __m256i v_step1 = _mm256_broadcastw_epi16(v_step);
+    lanes = {_mm256_add_epi16(_mm256_broadcastw_epi16(steppers.value),
+                              _mm256_mullo_epi16(u_step1, ramp)),
+             _mm256_add_epi16(_mm256_broadcastw_epi16(v_value), _mm256_mullo_epi16(v_step1, ramp))};
+    static_assert(RGB555_AVX2_PIXELS == 1 << 4);
+    step = {_mm256_slli_epi16(u_step1, 4), _mm256_slli_epi16(v_step1, 4)};
+}
 
 // The texel indices of the sixteen pixels.
 [[gnu::target("avx2")]] inline __m256i tex_index16(const TexLanes16& lanes,
@@ -168,61 +242,129 @@ template <TexBlend BLEND>
         return rgb555_blend_half16(texels, rgb555_load16(at));
 }
 
-// Sixteen texels to at, combined with the frame's pixels at frame; the opaque span stores its
-// texels straight from the texture.
-template <TexBlend BLEND>
-[[gnu::target("avx2")]] inline void tex_group16(Pixel* at, const TexLanes16& lanes,
-                                                const TexSpanParams& params, const Pixel* frame)
+constexpr int32_t TEX_HALF_LANE_MASK = RGB555_AVX2_PIXELS / 2 - 1;
+constexpr int32_t TEX_GROUP_LAST = RGB555_AVX2_PIXELS - 1;
+static_assert(TEX_RUN_TEXELS == RGB555_AVX2_PIXELS);
+
+// How the texels of a run are shuffled into place: a word permute is one AVX-512 instruction,
+// two byte shuffles and a blend its AVX2 stand-in.
+enum class TexLookup { SHUFFLE, PERMUTE };
+
+// The sixteen words of table at the offsets in offset (0 to 15, one per 16-bit lane). A byte
+// shuffle reaches only its own 128-bit half, so each half of the table is looked up in both
+// halves and the offsets past 7 take the upper half's word. The permute is written as assembly
+// so that the routine around it stays compiled for AVX2 alone: only processors that report the
+// AVX-512 word instructions run it.
+template <TexLookup LOOKUP>
+[[gnu::target("avx2")]] inline __m256i tex_lookup16(__m256i table, __m256i offset)
 {
-    alignas(32) uint16_t index[RGB555_AVX2_PIXELS];
-    rgb555_store16(index, tex_index16(lanes, params));
-    if constexpr (BLEND == TexBlend::OPAQUE) {
-        for (int32_t i = 0; i < RGB555_AVX2_PIXELS; ++i)
-            at[i] = params.texels[index[i]];
+    if constexpr (LOOKUP == TexLookup::PERMUTE) {
+        __m256i words;
+        asm("vpermw %1, %2, %0" : "=x"(words) : "x"(table), "x"(offset));
+        return words;
     } else {
-        alignas(32) Pixel texels[RGB555_AVX2_PIXELS];
-        for (int32_t i = 0; i < RGB555_AVX2_PIXELS; ++i)
-            texels[i] = params.texels[index[i]];
-        rgb555_store16(at, tex_combine16<BLEND>(rgb555_load16(texels), frame));
+        const __m256i low_half = _mm256_permute2x128_si256(table, table, 0x00);
+        const __m256i high_half = _mm256_permute2x128_si256(table, table, 0x11);
+        // Word w of a half is bytes 2w and 2w + 1.
+        const __m256i word = _mm256_and_si256(offset, _mm256_set1_epi16(TEX_HALF_LANE_MASK));
+        const __m256i bytes = _mm256_add_epi16(_mm256_mullo_epi16(word, _mm256_set1_epi16(0x0202)),
+                                               _mm256_set1_epi16(0x0100));
+        return _mm256_blendv_epi8(
+            _mm256_shuffle_epi8(low_half, bytes), _mm256_shuffle_epi8(high_half, bytes),
+            _mm256_cmpgt_epi16(offset, _mm256_set1_epi16(TEX_HALF_LANE_MASK)));
     }
 }
 
-template <TexBlend BLEND>
-[[gnu::target("avx2"), gnu::always_inline]] inline void
-tex_pixels16(Pixel* at, int32_t count, const TexelStepper& u, const TexelStepper& v,
-             const TexSpanParams& params)
+// The group's texels when all sixteen lie within sixteen texels in a row of the texture's
+// memory, from back before the first pixel's texel on: the window is read with one load and the
+// texels shuffled out of it, where texels read one by one cost a load and a store each. That is
+// every group of a texture seen at up to its own size with its rows along the screen's (sprites,
+// walls and floors seen straight, glyph quads); back is 15 for a span whose columns fall across
+// it, 0 otherwise. Other groups return false and read their texels one by one.
+template <TexLookup LOOKUP>
+[[gnu::target("avx2")]] inline bool tex_run16(__m256i index, int32_t back,
+                                              const TexSpanParams& params, __m256i& texels)
 {
-    TexLanes16 lanes{rgb555_lanes_ramp16(u.value, u.step), rgb555_lanes_ramp16(v.value, v.step)};
-    const TexLanes16 step{
-        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(u.step, RGB555_AVX2_PIXELS))),
-        _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(v.step, RGB555_AVX2_PIXELS)))};
-    const int32_t last_offset = count - RGB555_AVX2_PIXELS;
-    const TexLanes16 last{
-        _mm256_add_epi16(lanes.u,
-                         _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(u.step, last_offset)))),
-        _mm256_add_epi16(lanes.v,
-                         _mm256_set1_epi16(static_cast<int16_t>(wrap_mul(v.step, last_offset))))};
-    alignas(32) Pixel last_pixels[RGB555_AVX2_PIXELS];
-    tex_group16<BLEND>(last_pixels, last, params, at + last_offset);
-    Pixel* const end = at + last_offset;
-    for (; at < end; at += RGB555_AVX2_PIXELS) {
-        tex_group16<BLEND>(at, lanes, params, at);
+    const int32_t start =
+        static_cast<uint16_t>(_mm_cvtsi128_si32(_mm256_castsi256_si128(index))) - back;
+    const __m256i offset = _mm256_sub_epi16(index, _mm256_set1_epi16(static_cast<int16_t>(start)));
+    // Unsigned, a start before the texture's first texel is past its last.
+    if (static_cast<uint32_t>(start) >= static_cast<uint32_t>(params.run_starts) ||
+        !_mm256_testz_si256(offset, _mm256_set1_epi16(static_cast<int16_t>(-RGB555_AVX2_PIXELS))))
+        return false;
+    texels = tex_lookup16<LOOKUP>(rgb555_load16(params.texels + start), offset);
+    return true;
+}
+
+// The texels of a group read one by one, to to.
+[[gnu::target("avx2")]] inline void tex_fetch16(Pixel* to, __m256i index, const Pixel* texels)
+{
+    alignas(32) uint16_t indices[RGB555_AVX2_PIXELS];
+    rgb555_store16(indices, index);
+    for (int32_t i = 0; i < RGB555_AVX2_PIXELS; ++i)
+        to[i] = texels[indices[i]];
+}
+
+// Sixteen texels to at, combined with the frame's pixels there; texels read one by one go
+// straight from the texture to the frame when nothing is combined with them.
+template <TexBlend BLEND, TexLookup LOOKUP>
+[[gnu::target("avx2")]] inline void tex_group16(Pixel* at, __m256i index, int32_t back,
+                                                const TexSpanParams& params)
+{
+    __m256i texels;
+    if (tex_run16<LOOKUP>(index, back, params, texels)) {
+        rgb555_store16(at, tex_combine16<BLEND>(texels, at));
+    } else if constexpr (BLEND == TexBlend::OPAQUE) {
+        tex_fetch16(at, index, params.texels);
+    } else {
+        alignas(32) Pixel fetched[RGB555_AVX2_PIXELS];
+        tex_fetch16(fetched, index, params.texels);
+        rgb555_store16(at, tex_combine16<BLEND>(rgb555_load16(fetched), at));
+    }
+}
+
+// The first count (1 to 15) pixels of a group; all sixteen lie inside the buffer. Texels read
+// one by one are combined one by one: gathered into a register from sixteen narrow stores they
+// would wait for those stores to finish.
+template <TexBlend BLEND, TexLookup LOOKUP>
+[[gnu::target("avx2")]] inline void tex_last_group16(Pixel* at, __m256i index, int32_t back,
+                                                     const TexSpanParams& params, int32_t count)
+{
+    __m256i texels;
+    if (tex_run16<LOOKUP>(index, back, params, texels)) {
+        const __m256i frame = rgb555_load16(at);
+        rgb555_store_first16(at, tex_combine16<BLEND>(texels, at), frame, count);
+        return;
+    }
+    alignas(32) uint16_t indices[RGB555_AVX2_PIXELS];
+    rgb555_store16(indices, index);
+    for (int32_t i = 0; i < count; ++i)
+        at[i] = tex_combine<BLEND>(params.texels[indices[i]], at[i]);
+}
+
+template <TexBlend BLEND, TexLookup LOOKUP>
+[[gnu::target("avx2"), gnu::always_inline]] inline void
+tex_pixels16(Pixel* at, int32_t count, const TexSteppers2& steppers, const TexSpanParams& params)
+{
+    TexLanes16 lanes;
+    TexLanes16 step;
+    tex_lanes16(steppers, lanes, step);
+    const int32_t back = _mm_cvtsi128_si32(steppers.step) < 0 ? TEX_GROUP_LAST : 0;
+    for (;; at += RGB555_AVX2_PIXELS) {
+        const __m256i index = tex_index16(lanes, params);
+        if (count < RGB555_AVX2_PIXELS) {
+            tex_last_group16<BLEND, LOOKUP>(at, index, back, params, count);
+            return;
+        }
+        tex_group16<BLEND, LOOKUP>(at, index, back, params);
+        count -= RGB555_AVX2_PIXELS;
+        if (!count)
+            return;
         lanes.u = _mm256_add_epi16(lanes.u, step.u);
         lanes.v = _mm256_add_epi16(lanes.v, step.v);
     }
-    rgb555_store16(end, rgb555_load16(last_pixels));
 }
 #endif
-
-template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
-{
-    if constexpr (BLEND == TexBlend::OPAQUE)
-        return texel;
-    else if constexpr (BLEND == TexBlend::ADD)
-        return rgb555_add_saturate(texel, frame);
-    else
-        return rgb555_blend_half(texel, frame);
-}
 
 // Masking wraps both coordinates into the texture whatever their value, negative ones included:
 // the texel read is (row AND 2^F - 1) x 2^E + (column AND 2^E - 1).
@@ -253,32 +395,27 @@ void raster_span_tex(const RasterSpan& span, const EdgeSample<2>& left, const Ed
 
 #ifdef RGB555_AVX2
 // The spans are drawn one behind their set-up, as the gouraud ones are, in the walk's order.
-template <TexBlend BLEND> struct TexSpanAvx2 {
+template <TexBlend BLEND, TexLookup LOOKUP> struct TexSpanAvx2 {
     const TexSpanParams* params;
     const Pixel* end; // of the target's buffer
+    TexShifts2 shifts;
     Pixel* waiting_at = nullptr;
     int32_t waiting_count = 0;
-    TexelStepper waiting_u{};
-    TexelStepper waiting_v{};
+    TexSteppers2 waiting{};
 
     [[gnu::target("avx2")]] void operator()(const RasterSpan& span, const EdgeSample<2>& left,
                                             const EdgeSample<2>& right)
     {
-        if (span.visible < RGB555_AVX2_PIXELS) {
+        if (end - span.pixels < rgb555_reach16(span.visible)) {
             finish();
             raster_span_tex<BLEND>(span, left, right, *params, RasterPath::SSE2);
             return;
         }
-        const RasterDivisor count = raster_divisor(span.count);
-        const TexelStepper u =
-            tex_stepper(left.value[TEX_U], right.value[TEX_U], params->log2_width, span, count);
-        const TexelStepper v =
-            tex_stepper(left.value[TEX_V], right.value[TEX_V], params->log2_height, span, count);
+        const TexSteppers2 steppers = tex_steppers2(span, left, right, *params, shifts);
         finish();
         waiting_at = span.pixels;
         waiting_count = span.visible;
-        waiting_u = u;
-        waiting_v = v;
+        waiting = steppers;
     }
 
     // Draws the span still waiting, if any.
@@ -286,22 +423,29 @@ template <TexBlend BLEND> struct TexSpanAvx2 {
     {
         if (!waiting_count)
             return;
-        tex_pixels16<BLEND>(waiting_at, waiting_count, waiting_u, waiting_v, *params);
+        tex_pixels16<BLEND, LOOKUP>(waiting_at, waiting_count, waiting, *params);
         waiting_count = 0;
     }
 };
 
 // The whole walk compiled for AVX2 and flattened, so that the span routine is inlined into it.
-template <TexBlend BLEND>
+template <TexBlend BLEND, TexLookup LOOKUP>
 [[gnu::target("avx2"), gnu::flatten]] void tex_scan_avx2(const RasterTarget& target,
                                                          const TexVertex* polygon, int32_t count,
                                                          const TexSpanParams& params)
 {
-    TexSpanAvx2<BLEND> spans{&params, raster_target_end(target)};
+    TexSpanAvx2<BLEND, LOOKUP> spans{&params, raster_target_end(target), tex_shifts2(params)};
     raster_scan(target, polygon, count, spans);
     spans.finish();
 }
 #endif
+
+// The texels a run can start from in a texture of 2^log2_size: none in one smaller than a run.
+constexpr int32_t tex_run_starts(int32_t log2_size)
+{
+    const int32_t size = 1 << log2_size;
+    return size < TEX_RUN_TEXELS ? 0 : size - TEX_RUN_TEXELS + 1;
+}
 
 template <TexBlend BLEND>
 void raster_tex_polygon(const RasterTarget& target, const ScreenVertex* const vertices[],
@@ -319,14 +463,19 @@ void raster_tex_polygon(const RasterTarget& target, const ScreenVertex* const ve
                                log2_height,
                                (1 << log2_width) - 1,
                                ((1 << log2_height) - 1) << FX8_SHIFT,
-                               RASTER_TEX_LOG2_MAX - log2_width};
+                               RASTER_TEX_LOG2_MAX - log2_width,
+                               tex_run_starts(log2_width + log2_height)};
     TexVertex polygon[RASTER_CLIP_CAPACITY];
     const int32_t clipped =
         raster_clip_textured(target.bounds, vertices, texcoords, count, polygon);
     const RasterPath path = raster_path();
 #ifdef RGB555_AVX2
+    if (path == RasterPath::AVX512) {
+        tex_scan_avx2<BLEND, TexLookup::PERMUTE>(target, polygon, clipped, params);
+        return;
+    }
     if (path == RasterPath::AVX2) {
-        tex_scan_avx2<BLEND>(target, polygon, clipped, params);
+        tex_scan_avx2<BLEND, TexLookup::SHUFFLE>(target, polygon, clipped, params);
         return;
     }
 #endif
