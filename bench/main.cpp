@@ -1,5 +1,5 @@
 // luma_bench: every benchmark of the renderer and of its peers in one run, then the goal table.
-//   luma_bench [Google Benchmark flags] [--goals_out=FILE]
+//   luma_bench [Google Benchmark flags] [--goals_out=FILE] [--span_path=NAME]
 // The table goes to standard output after the benchmarks, and to FILE when given. Run it with
 // repetitions and random interleaving (scripts/bench does) so that ours and the peers share the
 // machine's state alike and every figure is a median.
@@ -15,16 +15,20 @@
 #include "bench/bench_register.h"
 #include "bench/bench_stage.h"
 #include "bench/goals.h"
+#include "raster/span_path.h"
 
 namespace {
 
 constexpr std::string_view GOALS_OUT_FLAG = "--goals_out=";
+constexpr std::string_view SPAN_PATH_FLAG = "--span_path=";
 constexpr int BENCH_EXIT_USAGE = 2;
 
 void bench_print_help()
 {
     std::cout << "luma_bench: the renderer's benchmarks beside its peers, then the goal table.\n"
                  "  --goals_out=FILE  also write the goal table to FILE\n"
+                 "  --span_path=NAME  draw with the span routines NAME (portable, SSE2, AVX2 or\n"
+                 "                    AVX512) instead of the widest the processor runs\n"
                  "and Google Benchmark's options:\n";
     benchmark::PrintDefaultHelp();
 }
@@ -65,6 +69,17 @@ private:
     std::set<std::string> medians_;
 };
 
+// Makes the fillers run the path named, for measuring a narrower processor's routines on this
+// one; false when there is no such path or the processor lacks it.
+bool bench_select_path(std::string_view name)
+{
+    for (const RasterPath path : RASTER_PATHS) {
+        if (name == raster_path_name(path))
+            return raster_path_set(path);
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,9 +88,17 @@ int main(int argc, char** argv)
     std::vector<char*> args;
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg.starts_with(GOALS_OUT_FLAG))
+        if (arg.starts_with(GOALS_OUT_FLAG)) {
             goals_out = arg.substr(GOALS_OUT_FLAG.size());
-        else
+        } else if (arg.starts_with(SPAN_PATH_FLAG)) {
+            const std::string_view name = arg.substr(SPAN_PATH_FLAG.size());
+            if (!bench_select_path(name)) {
+                std::cerr << "luma_bench: no span path \"" << name
+                          << "\" on this processor; the paths are portable, SSE2, AVX2 and "
+                             "AVX512, where the build and the processor have them\n";
+                return BENCH_EXIT_USAGE;
+            }
+        } else
             args.push_back(argv[i]);
     }
     int count = static_cast<int>(args.size());
