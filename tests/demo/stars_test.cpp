@@ -19,12 +19,6 @@
 
 namespace {
 
-// The state whose next draw steps to the given state: 0xB9B33155 inverts 214013 modulo 2^32.
-uint32_t state_before(uint32_t next)
-{
-    return (next - 2531011u) * 0xB9B33155u;
-}
-
 auto fields(const Vec3& p)
 {
     return std::tuple(p.x, p.y, p.z, p.w);
@@ -107,11 +101,11 @@ TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
     park_points();
     field->points[0] = {7, 8, -285, 3};
     field->points[1] = {7, 8, -290, 3};
-    random_reset(state_before(0xFFFFFFFFu));
+    random_reset(TestGenerator::before(0xFFFFFFFFu));
     stars_update();
     EXPECT_EQ(random_state(), 0xFFFFFFFFu) << "one draw";
-    EXPECT_EQ(fields(field->points[0]), std::tuple(7, 8, -300, 3));
-    EXPECT_EQ(fields(field->points[1]), std::tuple(511, 511, 1000, 7));
+    EXPECT_EQ(std::tuple(fields(field->points[0]), fields(field->points[1])),
+              std::tuple(std::tuple(7, 8, -300, 3), std::tuple(511, 511, 1000, 7)));
     // Re-seeded before the projection, which the zero matrix still puts on the centre.
     EXPECT_EQ(field->projected[1].x, surface_width() >> 1);
 
@@ -120,7 +114,7 @@ TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
     field->points[0] = {7, 8, -290, 3};
     field->points[1] = {7, 8, -285, 3};
     field->points[2] = {7, 8, -1000, 3};
-    random_reset(state_before(0));
+    random_reset(TestGenerator::before(0));
     stars_update();
     EXPECT_EQ(fields(field->points[0]), std::tuple(-512, -512, 1000, 0));
     EXPECT_EQ(field->points[1].z, -300);
@@ -166,10 +160,9 @@ TEST_F(StarsProgramTest, FieldIsProjectedThroughThePreviousFramesViewMatrix)
     int checked = 0;
     for (uint32_t frame = 1; frame <= 6; ++frame) {
         at_frame(frame, [&, frame] {
-            const PointField* field = stars_field();
             ScreenVertex expected[STAR_COUNT];
-            math_transform_project(STAR_COUNT, expected, field->points, previous);
-            EXPECT_EQ(std::memcmp(expected, field->projected, sizeof expected), 0) << frame;
+            math_transform_project(STAR_COUNT, expected, stars_field()->points, previous);
+            EXPECT_EQ(std::memcmp(expected, stars_field()->projected, sizeof expected), 0) << frame;
             EXPECT_NE(std::memcmp(&previous, &scene_view_matrix(), sizeof previous), 0) << frame;
             previous = scene_view_matrix();
             ++checked;
