@@ -10,7 +10,7 @@
 #include "scene/matrix.h"
 #include "scene/projection.h"
 #include "tests/support/generator.h"
-#include "tests/support/model_fixture.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
 
