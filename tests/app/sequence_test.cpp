@@ -82,6 +82,7 @@ TEST_F(SequenceTest, EveryStartupAllocationOfEitherProgramCanFailAlone)
             const uint32_t start = mem_stats().calls;
             mem_fail_call(failing);
             expect_stopped("");
+            ASSERT_FALSE(headless_error_boxes().empty());
             const std::string& box = headless_error_boxes()[0].text_utf8;
             EXPECT_TRUE(box.ends_with(ALLOCATION_FAILURE) && std::stol(box) > 0) << box;
             EXPECT_EQ(mem_stats().calls - start, failing);
