@@ -2,8 +2,6 @@
 // frame's view matrix, and plotting within the surface, never on the guard row below it.
 #include "demo/stars.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -16,6 +14,7 @@
 #include "scene/scene.h"
 #include "tests/support/generator.h"
 #include "tests/support/program.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
 
@@ -31,11 +30,8 @@ protected:
     {
         headless_reset();
         mem_fail_call(0);
-        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(headless_error_boxes().empty());
+        ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
         field = stars_field();
-        ASSERT_NE(field, nullptr);
         pixels = surface_current_pixels();
         std::fill(pixels, pixels + surface_width() * (surface_height() + 1), 0);
     }
@@ -63,7 +59,6 @@ protected:
         return found;
     }
 
-    HostWindow* window = nullptr;
     PointField* field = nullptr;
     Pixel* pixels = nullptr;
 };
@@ -116,8 +111,8 @@ TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
     field->points[2] = {7, 8, -1000, 3};
     random_reset(TestGenerator::before(0));
     stars_update();
-    EXPECT_EQ(fields(field->points[0]), std::tuple(-512, -512, 1000, 0));
-    EXPECT_EQ(field->points[1].z, -300);
+    EXPECT_EQ(std::pair(fields(field->points[0]), field->points[1].z),
+              std::pair(std::tuple(-512, -512, 1000, 0), -300));
     TestGenerator draws{0};
     const int32_t r = draws.next();
     EXPECT_EQ(fields(field->points[2]),
@@ -129,10 +124,7 @@ TEST_F(StarsTest, OnlyPointsInsideTheSurfaceAndBeforeTheEyeArePlotted)
 {
     // The identity view: a point at depth 0 lands at centre + (x, y).
     park_points();
-    Matrix& view = scene_view_matrix();
-    view = {};
-    for (int i = 0; i < 4; ++i)
-        view.m[i][i] = 512;
+    scene_view_matrix() = TEST_IDENTITY;
     const int32_t w = surface_width();
     const int32_t h = surface_height();
     const int32_t cx = w >> 1;
