@@ -23,22 +23,15 @@ auto fields(const Vec3& p)
     return std::tuple(p.x, p.y, p.z, p.w);
 }
 
-// A real start-up on the headless host, with the field driven step by step outside the loop.
-class StarsTest : public ::testing::Test {
+// The field driven step by step outside the loop.
+class StarsTest : public StartedProgramTest {
 protected:
     void SetUp() override
     {
-        headless_reset();
-        mem_fail_call(0);
-        ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
+        StartedProgramTest::SetUp();
         field = stars_field();
         pixels = surface_current_pixels();
         std::fill(pixels, pixels + surface_width() * (surface_height() + 1), 0);
-    }
-
-    void TearDown() override
-    {
-        app_teardown();
     }
 
     // Every point but the ones a test places sits far off to the side, where it is never drawn.

@@ -7,12 +7,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/app.h"
-#include "app/input.h"
 #include "platform/surface.h"
 #include "scene/pick_hit.h"
+#include "tests/support/program.h"
 #include "tests/support/scene_fixture.h"
-#include "tests/support/test_face.h"
 
 namespace {
 
@@ -29,26 +27,14 @@ void record_call(PickRecord* record)
     calls.push_back(record);
 }
 
-// A program after start-up, its frames run by hand: the pick steps alone, with the mouse set
-// directly in the input state.
-class PickTest : public ::testing::Test {
+// The pick steps alone, with the mouse set directly in the input state.
+class PickTest : public StartedProgramTest {
 protected:
     void SetUp() override
     {
-        headless_reset();
-        headless_use_face(test_face());
-        mem_fail_call(0);
-        live_blocks = mem_stats().live_blocks;
-        ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
+        StartedProgramTest::SetUp();
         math_get_screen_centre(&cx, &cy);
         calls.clear();
-    }
-
-    void TearDown() override
-    {
-        app_teardown();
-        input_reset();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks) << "blocks left allocated";
     }
 
     static PickRecord* add(int32_t list, Vec3 centre, int32_t radius, int32_t flags)
@@ -68,7 +54,6 @@ protected:
 
     int32_t cx = 0;
     int32_t cy = 0;
-    int32_t live_blocks = 0;
 };
 
 TEST_F(PickTest, CursorInsideTheScreenRadiusCallsThePickCallback)

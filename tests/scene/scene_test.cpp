@@ -36,8 +36,8 @@ TEST_F(SceneTest, PopCountsMakeChildrenAndSiblings)
 {
     constexpr int32_t DEEP = 40; // parts in a chain, deeper than the matrix stack
     ASSERT_EQ(scene_reserve_vertices(5 + DEEP), 0);
-    // Part 0 turns a quarter about z, so that its children's y runs along +x. Pop counts 0, 1,
-    // 0: part 1 is part 0's child, and part 2 is part 0's child too, part 1's sibling.
+    // The first part, 0, turns a quarter about z, so that its children's y runs along +x. Pop
+    // counts 0, 1, 0: part 1 is part 0's child, and part 2 is part 0's child too, part 1's sibling.
     const ObjectPart parts[3] = {make_part(0, 0, 1, {10, 0, 0, 0}, {0, 0, 256, 0}),
                                  make_part(1, 1, 1, {0, 20, 0, 0}),
                                  make_part(0, 2, 1, {0, 0, 30, 0})};

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/input.h"
 #include "host/headless/headless.h"
 #include "platform/mem.h"
+#include "tests/support/test_face.h"
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -93,4 +95,27 @@ protected:
     const AppProgram* program = &APP_DEMO;
     std::map<uint32_t, std::vector<std::function<void()>>> actions;
     int32_t live_blocks_before = 0;
+};
+
+// A program after start-up on the headless host, with the test face, its frames' steps run by
+// hand outside the message loop.
+class StartedProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        headless_reset();
+        headless_use_face(test_face());
+        mem_fail_call(0);
+        live_blocks = mem_stats().live_blocks;
+        ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
+    }
+
+    void TearDown() override
+    {
+        app_teardown();
+        input_reset();
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks) << "blocks left allocated";
+    }
+
+    int32_t live_blocks = 0;
 };
