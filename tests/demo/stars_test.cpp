@@ -2,8 +2,6 @@
 // frame's view matrix, and plotting within the surface, never on the guard row below it.
 #include "demo/stars.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -16,39 +14,24 @@
 #include "scene/scene.h"
 #include "tests/support/generator.h"
 #include "tests/support/program.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
-
-// The state whose next draw steps to the given state: 0xB9B33155 inverts 214013 modulo 2^32.
-uint32_t state_before(uint32_t next)
-{
-    return (next - 2531011u) * 0xB9B33155u;
-}
 
 auto fields(const Vec3& p)
 {
     return std::tuple(p.x, p.y, p.z, p.w);
 }
 
-// A real start-up on the headless host, with the field driven step by step outside the loop.
-class StarsTest : public ::testing::Test {
+// The field driven step by step outside the loop.
+class StarsTest : public StartedProgramTest {
 protected:
     void SetUp() override
     {
-        headless_reset();
-        mem_fail_call(0);
-        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(headless_error_boxes().empty());
+        StartedProgramTest::SetUp();
         field = stars_field();
-        ASSERT_NE(field, nullptr);
         pixels = surface_current_pixels();
         std::fill(pixels, pixels + surface_width() * (surface_height() + 1), 0);
-    }
-
-    void TearDown() override
-    {
-        app_teardown();
     }
 
     // Every point but the ones a test places sits far off to the side, where it is never drawn.
@@ -69,7 +52,6 @@ protected:
         return found;
     }
 
-    HostWindow* window = nullptr;
     PointField* field = nullptr;
     Pixel* pixels = nullptr;
 };
@@ -107,11 +89,11 @@ TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
     park_points();
     field->points[0] = {7, 8, -285, 3};
     field->points[1] = {7, 8, -290, 3};
-    random_reset(state_before(0xFFFFFFFFu));
+    random_reset(TestGenerator::before(0xFFFFFFFFu));
     stars_update();
     EXPECT_EQ(random_state(), 0xFFFFFFFFu) << "one draw";
-    EXPECT_EQ(fields(field->points[0]), std::tuple(7, 8, -300, 3));
-    EXPECT_EQ(fields(field->points[1]), std::tuple(511, 511, 1000, 7));
+    EXPECT_EQ(std::tuple(fields(field->points[0]), fields(field->points[1])),
+              std::tuple(std::tuple(7, 8, -300, 3), std::tuple(511, 511, 1000, 7)));
     // Re-seeded before the projection, which the zero matrix still puts on the centre.
     EXPECT_EQ(field->projected[1].x, surface_width() >> 1);
 
@@ -120,10 +102,10 @@ TEST_F(StarsTest, PointsPastTheViewerAreReseededFromOneDraw)
     field->points[0] = {7, 8, -290, 3};
     field->points[1] = {7, 8, -285, 3};
     field->points[2] = {7, 8, -1000, 3};
-    random_reset(state_before(0));
+    random_reset(TestGenerator::before(0));
     stars_update();
-    EXPECT_EQ(fields(field->points[0]), std::tuple(-512, -512, 1000, 0));
-    EXPECT_EQ(field->points[1].z, -300);
+    EXPECT_EQ(std::pair(fields(field->points[0]), field->points[1].z),
+              std::pair(std::tuple(-512, -512, 1000, 0), -300));
     TestGenerator draws{0};
     const int32_t r = draws.next();
     EXPECT_EQ(fields(field->points[2]),
@@ -135,10 +117,7 @@ TEST_F(StarsTest, OnlyPointsInsideTheSurfaceAndBeforeTheEyeArePlotted)
 {
     // The identity view: a point at depth 0 lands at centre + (x, y).
     park_points();
-    Matrix& view = scene_view_matrix();
-    view = {};
-    for (int i = 0; i < 4; ++i)
-        view.m[i][i] = 512;
+    scene_view_matrix() = TEST_IDENTITY;
     const int32_t w = surface_width();
     const int32_t h = surface_height();
     const int32_t cx = w >> 1;
@@ -166,10 +145,9 @@ TEST_F(StarsProgramTest, FieldIsProjectedThroughThePreviousFramesViewMatrix)
     int checked = 0;
     for (uint32_t frame = 1; frame <= 6; ++frame) {
         at_frame(frame, [&, frame] {
-            const PointField* field = stars_field();
             ScreenVertex expected[STAR_COUNT];
-            math_transform_project(STAR_COUNT, expected, field->points, previous);
-            EXPECT_EQ(std::memcmp(expected, field->projected, sizeof expected), 0) << frame;
+            math_transform_project(STAR_COUNT, expected, stars_field()->points, previous);
+            EXPECT_EQ(std::memcmp(expected, stars_field()->projected, sizeof expected), 0) << frame;
             EXPECT_NE(std::memcmp(&previous, &scene_view_matrix(), sizeof previous), 0) << frame;
             previous = scene_view_matrix();
             ++checked;

@@ -2,20 +2,14 @@
 // the scene buffer and the restore that drops them, markers, and the capacity it respects.
 #include "scene/effect.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <tuple>
 #include <vector>
 
-#include "scene/scene.h"
 #include "tests/support/generator.h"
-#include "tests/support/model_fixture.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
 
-constexpr Vec3 NO_ANGLES{0, 0, 0, 0};
-constexpr Vec3 UNIT_SCALE{512, 512, 512, 0};
 constexpr ColourEntry WHITE{255, 255, 255, 0};
 
 class EffectTest : public ModelFixture {
@@ -23,17 +17,13 @@ protected:
     void SetUp() override
     {
         ModelFixture::SetUp();
-        // The identity view, so that a model placed at p shows at p.
-        Matrix& view = scene_view_matrix();
-        view = {};
-        for (int i = 0; i < 4; ++i)
-            view.m[i][i] = 512;
+        scene_view_matrix() = TEST_IDENTITY; // a model placed at p shows at p
     }
 
     static void start(int32_t first_step, int32_t duration, Vec3 position,
                       ColourEntry colour = WHITE)
     {
-        effect_start(first_step, duration, position, NO_ANGLES, UNIT_SCALE, colour);
+        effect_start(first_step, duration, position, TEST_ORIGIN, TEST_UNIT_SCALE, colour);
     }
 
     // A frame's pass without the drawing: the header is saved, then the player appends.
@@ -166,23 +156,16 @@ TEST_F(EffectTest, LaterStepsKeepWhatEarlierOnesSetAndRollsDrawOncePerPlay)
     const int32_t first = effect_script_first_step(1);
     EXPECT_EQ(effect_step(first)->next, first + 1);
     start(first, 8, {-30, 12, 0, 0});
-    const auto one_draw_after = [](uint32_t state) {
-        TestGenerator generator{state};
-        generator.next();
-        return generator.state;
-    };
-
-    uint32_t state = random_state();
-    frames(1);
-    EXPECT_EQ(random_state(), state) << "age 0 plays nothing";
-    pass();
-    EXPECT_EQ(counts(), std::tuple(16, 17, 2)) << "age 1: the disc alone";
-    EXPECT_EQ(random_state(), one_draw_after(state));
-    scene_restore_header();
-    state = random_state();
-    pass();
-    EXPECT_EQ(counts(), std::tuple(17, 18, 2));
-    EXPECT_EQ(random_state(), one_draw_after(state));
+    // Age 0 plays nothing, age 1 the disc alone, age 2 the marker too; the roll draws once a play.
+    const std::tuple<int32_t, int32_t, int32_t> shown[] = {{0, 0, 0}, {16, 17, 2}, {17, 18, 2}};
+    for (int32_t age = 0; age <= 2; ++age) {
+        if (age > 0)
+            scene_restore_header();
+        const uint32_t state = random_state();
+        pass();
+        EXPECT_EQ(counts(), shown[age]) << age;
+        EXPECT_EQ(TestGenerator{state}.draws_to(random_state()), age == 0 ? 0 : 1) << age;
+    }
     EXPECT_EQ(xy(scene_header().vertices[17]), std::tuple(CX - 30, CY + 12, 0));
     scene_restore_header();
 }
@@ -198,9 +181,9 @@ TEST_F(EffectTest, StartTakesTheLowestFreeSlotAndNothingForNoStepOrWhenAllRun)
     std::memcpy(before, effect_instance(0), sizeof before);
     start(EFFECT_BURST, 5, {99, 99, 99, 0});
     EXPECT_EQ(std::memcmp(before, effect_instance(0), sizeof before), 0);
-    EXPECT_EQ(effect_instance(31)->position.x, 31);
-    EXPECT_EQ(effect_instance(31)->factors.red, 1020);
-    EXPECT_EQ(effect_instance(32), nullptr);
+    EXPECT_EQ(std::tuple(effect_instance(31)->position.x, effect_instance(31)->factors.red,
+                         effect_instance(32)),
+              std::tuple(31, 1020, nullptr));
 }
 
 TEST_F(EffectTest, CopiedPacketsNameTheBuffersNextVerticesAndColours)
@@ -225,45 +208,37 @@ TEST_F(EffectTest, CopiedPacketsNameTheBuffersNextVerticesAndColours)
                   std::tuple(83u, 44, 100, 101 + i, 101 + (i + 1) % 16, 8, 7))
             << i;
     }
+    // The model itself is left as it was.
     EXPECT_EQ(std::memcmp(packets.data(), model_packet(model.packets), packets.size()), 0);
-    EXPECT_EQ(model_get(MODEL_DISC)->vertex_count, 17);
     scene_restore_header();
 }
 
-TEST_F(EffectTest, TwoInstancesAppendInTurnAndTheRestoreDropsBoth)
+// Two bursts and a marker append in turn; the marker names its instance (2, in the tag's high
+// half) and its vertex, with depth offset 0, over stale bytes from an earlier frame; the restore
+// drops all three.
+TEST_F(EffectTest, InstancesAppendInTurnAndTheRestoreDropsThem)
 {
+    const int32_t marker = script(EFFECT_KIND_MARKER);
     start(EFFECT_BURST, 32, {0, 0, 3000, 0});
     start(EFFECT_BURST, 32, {100, 0, 3000, 0});
+    start(marker, 32, {40, -8, 0, 0});
+    std::memset(scene_header().packet_write, 0xFF, 2 * 704 + 24);
     frames(1);
     const SceneHeader before = scene_header();
     pass();
-    EXPECT_EQ(counts(), std::tuple(32, 66, 4));
+    EXPECT_EQ(counts(), std::tuple(33, 67, 4));
     EXPECT_EQ(scene_header().packet_write, before.packet_write) << "the pass keeps its own cursor";
     const uint8_t* second = before.packet_write + 704;
     EXPECT_EQ(packet_get<int16_t>(second, offsetof(TriPacket, vertex[1])), 34);
     EXPECT_EQ(packet_get<int16_t>(second, offsetof(TriPacket, colour[0])), 3);
-    scene_restore_header();
-    EXPECT_EQ(std::memcmp(&before, &scene_header(), sizeof before), 0);
-}
-
-TEST_F(EffectTest, MarkerNamesItsInstanceAndVertexWithDepthOffsetZero)
-{
-    const int32_t marker = script(EFFECT_KIND_MARKER);
-    start(EFFECT_BURST, 32, {0, 0, 3000, 0});
-    start(marker, 32, {40, -8, 0, 0});
-    // Stale bytes from an earlier frame where the marker goes.
-    std::memset(scene_header().packet_write, 0xFF, 704 + 24);
-    frames(1);
-    pass();
-    EXPECT_EQ(counts(), std::tuple(17, 34, 2));
-    MarkerPacket marker_packet;
-    std::memcpy(&marker_packet, scene_header().packet_write + 704, sizeof marker_packet);
-    EXPECT_EQ(std::tuple(marker_packet.tag, marker_packet.size, marker_packet.depth_offset,
-                         marker_packet.slot),
-              std::tuple(0x10051u, 24, 0, 33));
-    const ScreenVertex& v = scene_header().vertices[33];
+    MarkerPacket m;
+    std::memcpy(&m, before.packet_write + 2 * 704, sizeof m);
+    EXPECT_EQ(std::tuple(m.tag, m.size, m.depth_offset, m.slot),
+              std::tuple(2u << 16 | 0x51, 24, 0, 66));
+    const ScreenVertex& v = scene_header().vertices[66];
     EXPECT_EQ(std::tuple(v.x, v.y, v.depth, v.clip), std::tuple(CX + 40, CY - 8, 0, 0));
     scene_restore_header();
+    EXPECT_EQ(std::memcmp(&before, &scene_header(), sizeof before), 0);
 }
 
 TEST_F(EffectTest, StepThatDoesNotFitIsSkippedForTheFrame)

@@ -33,14 +33,9 @@ long double extended(long double value)
     return std::ldexp(std::nearbyint(std::ldexp(fraction, 64)), exponent - 64);
 }
 
-int32_t table_sin(int32_t i)
+int32_t table_entry(long double (*function)(long double), int32_t i)
 {
-    return static_cast<int32_t>(std::trunc(extended(std::sin(i * 0.006135923151367188L)) * 512));
-}
-
-int32_t table_cos(int32_t i)
-{
-    return static_cast<int32_t>(std::trunc(extended(std::cos(i * 0.006135923151367188L)) * 512));
+    return static_cast<int32_t>(std::trunc(extended(function(i * 0.006135923151367188L)) * 512));
 }
 
 Matrix identity()
@@ -83,17 +78,15 @@ protected:
 TEST_F(MathTest, TablesHoldTheTruncatedExtendedPrecisionValues)
 {
     for (int32_t i = 0; i < 1024; ++i) {
-        ASSERT_EQ(math_sin(i), table_sin(i)) << "sin " << i;
-        ASSERT_EQ(math_cos(i), table_cos(i)) << "cos " << i;
+        ASSERT_EQ(math_sin(i), table_entry(std::sin, i)) << "sin " << i;
+        ASSERT_EQ(math_cos(i), table_entry(std::cos, i)) << "cos " << i;
     }
-    EXPECT_EQ(std::tuple(math_sin(0), math_sin(128), math_sin(192), math_sin(256), math_sin(768)),
-              std::tuple(0, 362, 473, 512, -512));
-    EXPECT_EQ(std::tuple(math_cos(0), math_cos(192), math_cos(256), math_cos(512)),
-              std::tuple(512, 195, 0, -512));
-    // Any angle is taken modulo 1024.
-    EXPECT_EQ(math_sin(1024), 0);
-    EXPECT_EQ(math_cos(-256), 0);
-    EXPECT_EQ(math_sin(INT32_MIN + 128), 362);
+    // Hand-worked entries, and any angle taken modulo 1024.
+    EXPECT_EQ(std::tuple(math_sin(0), math_sin(128), math_sin(192), math_sin(256), math_sin(768),
+                         math_sin(1024), math_sin(INT32_MIN + 128)),
+              std::tuple(0, 362, 473, 512, -512, 0, 362));
+    EXPECT_EQ(std::tuple(math_cos(0), math_cos(192), math_cos(256), math_cos(512), math_cos(-256)),
+              std::tuple(512, 195, 0, -512, 0));
 }
 
 TEST_F(MathTest, CircleSphereAndDirection)
@@ -101,9 +94,10 @@ TEST_F(MathTest, CircleSphereAndDirection)
     int32_t x = 0;
     int32_t y = 0;
     math_circle_point(256, 2, &x, &y);
-    EXPECT_EQ(std::tuple(x, y), std::tuple(0, 512));
-    math_circle_point(128 + 1024, -1, &x, &y);
-    EXPECT_EQ(std::tuple(x, y), std::tuple(-181, -181)); // -362 >> 1
+    int32_t x2 = 0;
+    int32_t y2 = 0;
+    math_circle_point(128 + 1024, -1, &x2, &y2); // -362 >> 1
+    EXPECT_EQ(std::tuple(x, y, x2, y2), std::tuple(0, 512, -181, -181));
 
     // The cone's rim: ring 3 of 16 lies at latitude 192 (sin 473, cos 195).
     Vec3 p{};
@@ -120,7 +114,7 @@ TEST_F(MathTest, CircleSphereAndDirection)
     EXPECT_EQ(math_direction(&d, {6, 8, 0, 0}, {0, 0, 0, 0}), 11);   // 10, made odd
     EXPECT_EQ(d.y, 8192 / 11);
     EXPECT_EQ(math_direction(&d, {7, 7, 7, 0}, {7, 7, 7, 0}), 1);
-    EXPECT_EQ(std::tuple(d.x, d.y, d.z), std::tuple(0, 0, 0));
+    EXPECT_EQ(std::tuple(d.x, d.y, d.z), std::tuple(0, 0, 0)) << "the same point";
     // Past the callers' limit the squared sum wraps negative; the length stays defined.
     EXPECT_EQ(math_direction(&d, {40000, 40000, 0, 0}, {0, 0, 0, 0}), 1);
 }
@@ -195,18 +189,14 @@ TEST_F(MathTest, MatrixStackOverflowAndUnderflow)
         ASSERT_EQ(math_matstack_push(level), i);
     }
     EXPECT_EQ(math_matstack_push(level), -1);
+    // (levels, result, the matrix popped): more levels than pushed, or fewer than one, are
+    // refused with nothing changed.
     Matrix out{};
-    EXPECT_EQ(math_matstack_pop(&out, 2), 30);
-    EXPECT_EQ(out.m[3][0], 30);
-    EXPECT_EQ(math_matstack_pop(&out, 29), 1);
-    // More levels than pushed, or fewer than one: refused, nothing changed.
-    out.m[3][0] = 99;
-    EXPECT_EQ(math_matstack_pop(&out, 2), -1);
-    EXPECT_EQ(math_matstack_pop(&out, 0), -1);
-    EXPECT_EQ(math_matstack_pop(&out, -3), -1);
-    EXPECT_EQ(out.m[3][0], 99);
-    EXPECT_EQ(math_matstack_pop(&out, 1), 0);
-    EXPECT_EQ(out.m[3][0], 0);
+    for (const auto& [levels, result, popped] :
+         {std::tuple(2, 30, 30), {29, 1, 1}, {2, -1, 1}, {0, -1, 1}, {-3, -1, 1}, {1, 0, 0}}) {
+        EXPECT_EQ(math_matstack_pop(&out, levels), result) << levels;
+        EXPECT_EQ(out.m[3][0], popped) << levels;
+    }
 }
 
 TEST_F(MathTest, ProjectionByHand)

@@ -2,24 +2,17 @@
 // draws, the builders' packet layouts and the stores' bounds.
 #include "scene/model.h"
 
-#include <gtest/gtest.h>
-
-#include <tuple>
+#include <cstring>
 #include <vector>
 
 #include "scene/matrix.h"
 #include "scene/projection.h"
 #include "tests/support/generator.h"
-#include "tests/support/model_fixture.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
 
 using ModelTest = ModelFixture;
-
-auto xyz(const Vec3& v)
-{
-    return std::tuple(v.x, v.y, v.z);
-}
 
 std::vector<Vec3> vertices_of(int32_t index)
 {
@@ -53,7 +46,7 @@ void expect_same_points(const std::vector<Vec3>& got, const std::vector<Vec3>& w
 {
     ASSERT_EQ(got.size(), want.size());
     for (size_t i = 0; i < got.size(); ++i)
-        EXPECT_EQ(xyz(got[i]), xyz(want[i])) << "vertex " << i;
+        EXPECT_EQ(test_xyz(got[i]), test_xyz(want[i])) << "vertex " << i;
 }
 
 // Vertex and colour indices of packet p of a model.
@@ -70,30 +63,24 @@ std::vector<int16_t> indices(int32_t model_index, int32_t p, PacketArray array)
     return out;
 }
 
-TEST_F(ModelTest, CountsAndStoreUse)
-{
-    ASSERT_EQ(model_count(), 6);
-    const Model& disc = *model_get(MODEL_DISC);
-    EXPECT_EQ(
-        std::tuple(disc.vertex_count, disc.colour_count, disc.packet_count, disc.packet_bytes),
-        std::tuple(17, 2, 16, 704));
-    const Model& ring = *model_get(MODEL_RING);
-    EXPECT_EQ(std::tuple(ring.vertex_count, ring.packet_count, ring.packet_bytes),
-              std::tuple(32, 16, 832));
-    // 17, 32, 32, 32, 17 and 33 vertices, two colours each; four models of triangles, two of quads.
-    EXPECT_EQ(model_items_used(), 175);
-    EXPECT_EQ(model_packet_bytes_used(), 4 * 16 * 44 + 2 * 16 * 52);
-    EXPECT_EQ(model_get(6), nullptr);
-    EXPECT_EQ(model_get(-1), nullptr);
-}
-
+// Each model's vertices, colours and 16 packets: an additive gouraud triangle or quad each, on
+// black and white.
 TEST_F(ModelTest, EveryPacketIsAnAdditiveGouraudTriangleOrQuadOnBlackAndWhite)
 {
+    ASSERT_EQ(model_count(), 6);
+    // 17, 32, 32, 32, 17 and 33 vertices, two colours each; four models of triangles, two of quads.
+    EXPECT_EQ(std::pair(model_items_used(), model_packet_bytes_used()),
+              std::pair(175, 4 * 16 * 44 + 2 * 16 * 52));
+    EXPECT_TRUE(model_get(6) == nullptr && model_get(-1) == nullptr);
+    const int32_t vertices[] = {17, 32, 32, 32, 17, 33};
     for (int32_t m = 0; m < model_count(); ++m) {
         const Model& model = *model_get(m);
-        EXPECT_EQ(xyz(*model_item(model.colours)), std::tuple(0, 0, 0)) << m;
-        EXPECT_EQ(xyz(*model_item(model.colours + 1)), std::tuple(255, 255, 255)) << m;
-        EXPECT_EQ(model.third_count, 0);
+        EXPECT_EQ(std::tuple(model.vertex_count, model.colour_count, model.packet_count),
+                  std::tuple(vertices[m], 2, 16));
+        EXPECT_EQ(std::tuple(test_xyz(*model_item(model.colours)),
+                             test_xyz(*model_item(model.colours + 1)), model.third_count),
+                  std::tuple(std::tuple(0, 0, 0), std::tuple(255, 255, 255), 0))
+            << m;
         const uint8_t* packet = model_packet(model.packets);
         int32_t bytes = 0;
         for (int32_t p = 0; p < model.packet_count; ++p) {
@@ -112,33 +99,33 @@ TEST_F(ModelTest, EveryPacketIsAnAdditiveGouraudTriangleOrQuadOnBlackAndWhite)
 TEST_F(ModelTest, ShapesAsTheTableDescribes)
 {
     // The disc fan closes on vertex 1, white at the centre.
-    using I = std::vector<int16_t>;
-    EXPECT_EQ(indices(MODEL_DISC, 15, PACKET_VERTICES), (I{0, 16, 1}));
-    EXPECT_EQ(indices(MODEL_DISC, 15, PACKET_COLOURS), (I{1, 0, 0}));
-    EXPECT_EQ(indices(MODEL_DISC, 3, PACKET_VERTICES), (I{0, 4, 5}));
     // The ring's last quad wraps to the first pair; the saw keeps each quad's first three.
-    EXPECT_EQ(indices(MODEL_RING, 15, PACKET_VERTICES), (I{0, 30, 31, 1}));
-    EXPECT_EQ(indices(MODEL_RING, 15, PACKET_COLOURS), (I{1, 1, 0, 0}));
-    EXPECT_EQ(indices(MODEL_SAW_BAND, 2, PACKET_VERTICES), (I{6, 4, 5}));
-    EXPECT_EQ(indices(MODEL_SAW_BAND, 2, PACKET_COLOURS), (I{1, 1, 0}));
-    EXPECT_EQ(indices(MODEL_STARBURST, 4, PACKET_VERTICES), (I{0, 9, 10}));
+    // (model, packet, its vertex indices, its colour indices)
+    using I = std::vector<int16_t>;
+    for (const auto& [model, packet, vertices, colours] :
+         {std::tuple(MODEL_DISC, 15, I{0, 16, 1}, I{1, 0, 0}),
+          {MODEL_DISC, 3, {0, 4, 5}, {1, 0, 0}},
+          {MODEL_RING, 15, {0, 30, 31, 1}, {1, 1, 0, 0}},
+          {MODEL_SAW_BAND, 2, {6, 4, 5}, {1, 1, 0}},
+          {MODEL_STARBURST, 4, {0, 9, 10}, {1, 0, 0}}}) {
+        EXPECT_EQ(indices(model, packet, PACKET_VERTICES), vertices) << model << " " << packet;
+        EXPECT_EQ(indices(model, packet, PACKET_COLOURS), colours) << model << " " << packet;
+    }
 
     // Quarter turns: cos[0] = sin[256] = 512, so the radii are 256 and 512.
-    const std::vector<Vec3> disc = vertices_of(MODEL_DISC);
-    EXPECT_EQ(xyz(disc[0]), std::tuple(0, 0, 0));
-    EXPECT_EQ(xyz(disc[1]), std::tuple(256, 0, 0));
-    EXPECT_EQ(xyz(disc[5]), std::tuple(0, 256, 0));
-    EXPECT_EQ(xyz(disc[9]), std::tuple(-256, 0, 0));
-    const std::vector<Vec3> ring = vertices_of(MODEL_RING);
-    EXPECT_EQ(xyz(ring[9]), std::tuple(0, 512, 0));
-    const std::vector<Vec3> band = vertices_of(MODEL_BAND);
-    EXPECT_EQ(xyz(band[8]), std::tuple(0, 50, 256));
-    EXPECT_EQ(xyz(band[9]), std::tuple(0, 0, 256));
-    expect_same_points(vertices_of(MODEL_SAW_BAND), band);
     // The cone's rim: ((512 x sin[192] = 473) >> 10) << 2 = 944 out, cos[192] << 2 = 780 up.
-    const std::vector<Vec3> cone = vertices_of(MODEL_CONE);
-    EXPECT_EQ(xyz(cone[1]), std::tuple(944, 780, 0));
-    EXPECT_EQ(xyz(cone[5]), std::tuple(0, 780, 944));
+    // (model, vertex, where it lies)
+    for (const auto& [model, vertex, at] : {std::tuple(MODEL_DISC, 0, std::tuple(0, 0, 0)),
+                                            {MODEL_DISC, 1, {256, 0, 0}},
+                                            {MODEL_DISC, 5, {0, 256, 0}},
+                                            {MODEL_DISC, 9, {-256, 0, 0}},
+                                            {MODEL_RING, 9, {0, 512, 0}},
+                                            {MODEL_BAND, 8, {0, 50, 256}},
+                                            {MODEL_BAND, 9, {0, 0, 256}},
+                                            {MODEL_CONE, 1, {944, 780, 0}},
+                                            {MODEL_CONE, 5, {0, 780, 944}}})
+        EXPECT_EQ(test_xyz(vertices_of(model)[vertex]), at) << model << " " << vertex;
+    expect_same_points(vertices_of(MODEL_SAW_BAND), vertices_of(MODEL_BAND));
 }
 
 TEST_F(ModelTest, StarburstIsTheSameInEveryBuild)
@@ -151,10 +138,7 @@ TEST_F(ModelTest, StarburstIsTheSameInEveryBuild)
     ASSERT_EQ(effect_init_stores(), 0);
     ASSERT_EQ(model_build_all(), 0);
     expect_same_points(vertices_of(MODEL_STARBURST), first);
-    TestGenerator draws;
-    for (int i = 0; i < 48; ++i)
-        draws.next();
-    EXPECT_EQ(random_state(), draws.state) << "48 draws, no more";
+    EXPECT_EQ(TestGenerator{}.draws_to(random_state()), 48) << "48 draws, no more";
 }
 
 TEST_F(ModelTest, BuildersForceTheLayoutAndLeaveLinkAndDepth)
@@ -182,19 +166,15 @@ TEST_F(ModelTest, BuildersForceTheLayoutAndLeaveLinkAndDepth)
     EXPECT_EQ(
         std::tuple(model.vertex_count, model.colour_count, model.packet_count, model.packet_bytes),
         std::tuple(1, 0, 2, 96));
-    const uint8_t* t = model_packet(model.packets);
-    EXPECT_EQ(packet_get<uint32_t>(t, PACKET_TAG_AT), 0x2FBu);
-    EXPECT_EQ(packet_get<int32_t>(t, PACKET_SIZE_AT), 44);
-    EXPECT_EQ(packet_get<int32_t>(t, PACKET_LINK_AT), 0);
-    EXPECT_EQ(packet_get<int16_t>(t, PACKET_DEPTH_AT), 0);
-    EXPECT_EQ(packet_get<int16_t>(t, PACKET_DEPTH_OFFSET_AT), -3);
-    EXPECT_EQ(packet_get<int16_t>(t, PACKET_SLOT_AT), 9);
-    EXPECT_EQ(packet_get<int16_t>(t, offsetof(TriPacket, vertex[2])), 5);
-    EXPECT_EQ(packet_get<int16_t>(t, offsetof(TriPacket, texcoord[2])), 6);
-    const uint8_t* q = t + 44;
-    EXPECT_EQ(packet_get<uint32_t>(q, PACKET_TAG_AT), 0x10004u);
-    EXPECT_EQ(packet_get<int32_t>(q, PACKET_SIZE_AT), 52);
-    EXPECT_EQ(packet_get<int16_t>(q, offsetof(QuadPacket, colour[3])), 7);
+    // The vertex count in the tag and the size are forced, link and depth cleared, the rest kept.
+    TriPacket t;
+    QuadPacket q;
+    std::memcpy(&t, model_packet(model.packets), sizeof t);
+    std::memcpy(&q, model_packet(model.packets) + 44, sizeof q);
+    EXPECT_EQ(std::tuple(t.tag, t.size, t.link, t.depth, t.depth_offset, t.slot, t.vertex[2],
+                         t.texcoord[2]),
+              std::tuple(0x2FBu, 44, 0, 0, -3, 9, 5, 6));
+    EXPECT_EQ(std::tuple(q.tag, q.size, q.colour[3]), std::tuple(0x10004u, 52, 7));
 }
 
 TEST_F(ModelTest, StoresAndTableRefuseWhatDoesNotFit)
@@ -207,10 +187,10 @@ TEST_F(ModelTest, StoresAndTableRefuseWhatDoesNotFit)
 
     // Lists outside the stores, or packets that do not add up, are not registered.
     const int32_t count = model_count();
-    EXPECT_EQ(model_register({5001, 0, 0, 0, 0, 0, 0, 0, 0}), -1);
-    EXPECT_EQ(model_register({2, 4999, 0, 0, 0, 0, 0, 0, 0}), -1);
-    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 1, 0, 43}), -1);
-    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 2, 0, 44}), -1);
+    for (const Model& bad :
+         {Model{5001, 0, 0, 0, 0, 0, 0, 0, 0}, Model{2, 4999, 0, 0, 0, 0, 0, 0, 0},
+          Model{0, 0, 0, 0, 0, 0, 1, 0, 43}, Model{0, 0, 0, 0, 0, 0, 2, 0, 44}})
+        EXPECT_EQ(model_register(bad), -1);
     EXPECT_EQ(model_count(), count);
     while (model_count() < MODEL_TABLE_SIZE)
         ASSERT_GE(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), 0);

@@ -5,30 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
-#include <utility>
 #include <vector>
 
-#include "app/app.h"
-#include "app/input.h"
-#include "platform/mem.h"
 #include "platform/surface.h"
-#include "scene/effect.h"
 #include "scene/pick_hit.h"
-#include "tests/support/test_face.h"
+#include "tests/support/program.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
 
-constexpr Matrix IDENTITY = {{{512, 0, 0, 0}, {0, 512, 0, 0}, {0, 0, 512, 0}, {0, 0, 0, 512}}};
-constexpr Vec3 ORIGIN = {0, 0, 0, 0};
-constexpr Vec3 UNIT_SCALE = {512, 512, 512, 0};
+constexpr const Matrix& IDENTITY = TEST_IDENTITY;
+constexpr Vec3 ORIGIN = TEST_ORIGIN;
 constexpr Pixel YELLOW = 0x7FE0;
 constexpr ColourEntry ORANGE = {255, 128, 0, 0};
-
-std::tuple<int32_t, int32_t, int32_t> xyz(const Vec3& v)
-{
-    return {v.x, v.y, v.z};
-}
 
 // The records whose callbacks ran, in order.
 std::vector<PickRecord*> calls;
@@ -38,26 +27,14 @@ void record_call(PickRecord* record)
     calls.push_back(record);
 }
 
-// A program after start-up, its frames run by hand: the pick steps alone, with the mouse set
-// directly in the input state.
-class PickTest : public ::testing::Test {
+// The pick steps alone, with the mouse set directly in the input state.
+class PickTest : public StartedProgramTest {
 protected:
     void SetUp() override
     {
-        headless_reset();
-        headless_use_face(test_face());
-        mem_fail_call(0);
-        live_blocks = mem_stats().live_blocks;
-        ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
+        StartedProgramTest::SetUp();
         math_get_screen_centre(&cx, &cy);
         calls.clear();
-    }
-
-    void TearDown() override
-    {
-        app_teardown();
-        input_reset();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks) << "blocks left allocated";
     }
 
     static PickRecord* add(int32_t list, Vec3 centre, int32_t radius, int32_t flags)
@@ -77,7 +54,6 @@ protected:
 
     int32_t cx = 0;
     int32_t cy = 0;
-    int32_t live_blocks = 0;
 };
 
 TEST_F(PickTest, CursorInsideTheScreenRadiusCallsThePickCallback)
@@ -88,17 +64,17 @@ TEST_F(PickTest, CursorInsideTheScreenRadiusCallsThePickCallback)
     pick_project_all();
     ASSERT_EQ(std::tuple(record->screen_x, record->screen_y, record->screen_radius),
               std::tuple(100, 100, 10));
-    struct Case {
-        int32_t x, y;
-        bool inside;
-    };
-    // hypot(7, 7) = 9.9 truncates to 9; hypot(8, 7) = 10.6 to 10.
-    for (const Case c :
-         {Case{109, 100, true}, Case{110, 100, false}, Case{91, 100, true}, Case{90, 100, false},
-          Case{100, 110, false}, Case{107, 107, true}, Case{108, 107, false}}) {
+    // (x, y, inside): hypot(7, 7) = 9.9 truncates to 9; hypot(8, 7) = 10.6 to 10.
+    for (const auto& [x, y, inside] : {std::tuple(109, 100, true),
+                                       {110, 100, false},
+                                       {91, 100, true},
+                                       {90, 100, false},
+                                       {100, 110, false},
+                                       {107, 107, true},
+                                       {108, 107, false}}) {
         calls.clear();
-        EXPECT_EQ(pick_test(c.x, c.y), 0);
-        EXPECT_EQ(calls.size(), c.inside ? 1u : 0u) << c.x << ", " << c.y;
+        EXPECT_EQ(pick_test(x, y), 0);
+        EXPECT_EQ(calls.size(), inside ? 1u : 0u) << x << ", " << y;
     }
     // Farther away the circle shrinks: at depth 256 half the offset and half the radius.
     record->centre = {20, 40, 256, 0};
@@ -119,8 +95,8 @@ TEST_F(PickTest, RecordsBehindTheEyeOrNotPickableAreNeverPicked)
     EXPECT_EQ(just_in_front->screen_radius, 10 * 256);
     EXPECT_EQ(std::pair(behind->screen_radius, behind->screen_x), std::pair(-1, 3));
     // Not pickable: radius 0, the old screen point, but the view position all the same.
-    EXPECT_EQ(std::pair(hidden->screen_radius, hidden->screen_x), std::pair(0, 5));
-    EXPECT_EQ(std::pair(hidden->view.x, hidden->view.y), std::pair(10, 20));
+    EXPECT_EQ(std::tuple(hidden->screen_radius, hidden->screen_x, hidden->view.x, hidden->view.y),
+              std::tuple(0, 5, 10, 20));
     // Only the record in front, whose circle of 2560 pixels covers every point tried.
     for (const auto& [x, y] : {std::pair{3, 0}, std::pair{5, 6}, std::pair{cx + 10, cy + 20}}) {
         calls.clear();
@@ -154,13 +130,12 @@ TEST_F(PickTest, SolidRecordsOfDifferentObjectsCollideBelowTheSumOfTheirRadii)
     // again, p (second in its list) reports at once.
     q->partner = nullptr;
     pick_project_all();
-    EXPECT_EQ(p->flags, PICK_FLAG_SOLID | PICK_FLAG_COLLIDED);
-    EXPECT_EQ(q->flags, PICK_FLAG_SOLID);
+    EXPECT_EQ(std::pair(p->flags, q->flags),
+              std::pair(PICK_FLAG_SOLID | PICK_FLAG_COLLIDED, PICK_FLAG_SOLID));
     calls.clear();
     pick_collide();
     EXPECT_EQ(calls, (std::vector<PickRecord*>{p, q}));
-    EXPECT_EQ(q->partner, p);
-    EXPECT_EQ(far->flags, PICK_FLAG_SOLID);
+    EXPECT_EQ(std::pair(q->partner, far->flags), std::pair(p, PICK_FLAG_SOLID));
 }
 
 class HitTest : public PickTest {
@@ -172,7 +147,7 @@ protected:
         // destroyed, and one object without a body.
         for (const Vec3& position : {ORIGIN, Vec3{1000, 0, 0, 0}, Vec3{0, 3000, 0, 0},
                                      Vec3{0, 0, 500, 0}, Vec3{0, -500, 0, 0}})
-            ASSERT_GE(scene_add_object(position, ORIGIN, UNIT_SCALE, nullptr, 0), 0);
+            ASSERT_GE(scene_add_object(position, ORIGIN, TEST_UNIT_SCALE, nullptr, 0), 0);
         pick_set_bodies(bodies);
         for (int32_t i = 0; i < 4; ++i) {
             ASSERT_EQ(pick_add_body(i, 3, ORANGE), 0);
@@ -183,7 +158,6 @@ protected:
         target = pick_add_record(0, ORIGIN, 20, &IDENTITY, PICK_FLAG_PICKABLE | PICK_FLAG_SOLID,
                                  pick_select, nullptr);
         ASSERT_NE(target, nullptr);
-        cursor_at(cx + 3, cy - 4);
     }
 
     // The cursor at a client point, as the message loop would leave it in screen coordinates.
@@ -209,14 +183,12 @@ protected:
     // A 32-frame burst at the target, unturned, at scale 1024, in the body's colour.
     static void expect_burst(int32_t instance)
     {
-        const EffectInstance& burst = *effect_instance(instance);
-        EXPECT_EQ(std::pair(burst.first_step, burst.duration), std::pair(EFFECT_BURST, 32));
-        EXPECT_EQ(xyz(burst.position), std::tuple(0, 0, 0));
-        EXPECT_EQ(xyz(burst.angles), std::tuple(0, 0, 0));
-        EXPECT_EQ(xyz(burst.scale), std::tuple(1024, 1024, 1024));
         // The player keeps a channel as a factor of channel x 4.
-        EXPECT_EQ(std::tuple(burst.factors.red, burst.factors.green, burst.factors.blue),
-                  std::tuple(255 * 4, 128 * 4, 0));
+        const EffectInstance& b = *effect_instance(instance);
+        EXPECT_EQ(std::tuple(b.first_step, b.duration, test_xyz(b.position), test_xyz(b.angles),
+                             test_xyz(b.scale), b.factors.red, b.factors.green, b.factors.blue),
+                  std::tuple(EFFECT_BURST, 32, std::tuple(0, 0, 0), std::tuple(0, 0, 0),
+                             std::tuple(1024, 1024, 1024), 255 * 4, 128 * 4, 0));
     }
 
     ObjectBody bodies[PICK_BODIES] = {};
@@ -225,32 +197,40 @@ protected:
 
 TEST_F(HitTest, ThreeHeldFramesBurstAndDestroyAndTheFourthLeavesItAlone)
 {
+    // The right button, or the left off the circle, boxes or hits nothing.
+    cursor_at(cx + 3, cy - 4);
+    input_button_down(INPUT_BUTTON_RIGHT);
+    EXPECT_TRUE(frame_boxed());
+    input_button_up(INPUT_BUTTON_RIGHT);
     input_button_down(INPUT_BUTTON_LEFT);
+    cursor_at(cx + 20, cy);
+    EXPECT_FALSE(frame_boxed()) << "the picked record does not outlast its frame";
+    EXPECT_EQ(std::pair(pick_body(0)->hit_points, effect_instance(0)->first_step),
+              std::pair(3, EFFECT_FREE));
+    cursor_at(cx + 3, cy - 4);
     // From (0, 0, -100) to the origin: length 100 made odd, 101; 1024 x 100 / 101 = 1013.
     for (int32_t hit = 1; hit <= 2; ++hit) {
         EXPECT_TRUE(frame_boxed()) << "hit " << hit;
         const ObjectBody& body = *pick_body(0);
         EXPECT_EQ(std::tuple(body.hit_points, body.hit_value, body.flags),
                   std::tuple(3 - hit, 153600, 0));
-        EXPECT_EQ(xyz(body.velocity), std::tuple(0, 0, 1013 * 200));
-        EXPECT_EQ(pick_live_objects(), 4);
-        EXPECT_EQ(pick_body(1)->velocity.x, 5);
+        EXPECT_EQ(test_xyz(body.velocity), std::tuple(0, 0, 1013 * 200));
+        EXPECT_EQ(std::pair(pick_live_objects(), pick_body(1)->velocity.x), std::pair(4, 5));
         expect_burst(hit - 1);
     }
     EXPECT_TRUE(frame_boxed());
     expect_burst(2);
     EXPECT_EQ(std::pair(pick_body(0)->hit_points, pick_body(0)->flags),
               std::pair(0, BODY_DESTROYED));
-    EXPECT_EQ(scene_hide_object(0), -2) << "hidden already";
-    EXPECT_EQ(target->flags, 0);
-    EXPECT_EQ(pick_live_objects(), 3);
+    // Hidden already, no longer pickable.
+    EXPECT_EQ(std::tuple(scene_hide_object(0), target->flags, pick_live_objects()),
+              std::tuple(-2, 0, 3));
     // At 1000: length 1001, D.x = 1024000 / 1001 = 1022, falloff 1: + 102200.
-    EXPECT_EQ(xyz(pick_body(1)->velocity), std::tuple(5 + 102200, -7, 9));
+    EXPECT_EQ(test_xyz(pick_body(1)->velocity), std::tuple(5 + 102200, -7, 9));
     // At 3000: length 3001, D.y = 3072000 / 3001 = 1023, falloff 3 | 1 = 3: + 102300 / 3.
-    EXPECT_EQ(xyz(pick_body(2)->velocity), std::tuple(5, -7 + 34100, 9));
+    EXPECT_EQ(test_xyz(pick_body(2)->velocity), std::tuple(5, -7 + 34100, 9));
     // Destroyed and free bodies are left alone.
-    EXPECT_EQ(pick_body(3)->velocity.z, 9);
-    EXPECT_EQ(bodies[4].velocity.x, 1);
+    EXPECT_EQ(std::pair(pick_body(3)->velocity.z, bodies[4].velocity.x), std::pair(9, 1));
 
     // No longer pickable: no box, no hit.
     EXPECT_FALSE(frame_boxed());
@@ -259,32 +239,18 @@ TEST_F(HitTest, ThreeHeldFramesBurstAndDestroyAndTheFourthLeavesItAlone)
     EXPECT_EQ(pick_body(1)->velocity.x, 5 + 102200);
 }
 
-TEST_F(HitTest, WithoutTheLeftButtonOrOffTheCircleThereIsNoHit)
-{
-    input_button_down(INPUT_BUTTON_RIGHT);
-    EXPECT_TRUE(frame_boxed());
-    EXPECT_EQ(pick_body(0)->hit_points, 3);
-    EXPECT_EQ(effect_instance(0)->first_step, EFFECT_FREE);
-    // The picked record does not outlast its frame.
-    input_button_down(INPUT_BUTTON_LEFT);
-    cursor_at(cx + 20, cy);
-    EXPECT_FALSE(frame_boxed());
-    EXPECT_EQ(pick_body(0)->hit_points, 3);
-}
-
 TEST_F(HitTest, HitOnAnEmptySlotOrAFreeBodyDoesNothing)
 {
     // Slot 4 has an object but a free body; slot 5 has neither; slot 1's object has gone.
     ASSERT_EQ(scene_free_object(1), 1);
     for (const int32_t slot : {-1, 1, 4, 5, PICK_BODIES})
         EXPECT_EQ(pick_hit(slot), -1) << slot;
-    EXPECT_EQ(bodies[4].velocity.x, 1);
-    EXPECT_EQ(pick_body(1)->hit_points, 3);
+    EXPECT_EQ(std::pair(bodies[4].velocity.x, pick_body(1)->hit_points), std::pair(1, 3));
     // Nor is a body without an object pushed by a shock wave.
     pick_body(0)->hit_points = 1;
     EXPECT_EQ(pick_hit(0), 0);
-    EXPECT_EQ(pick_body(1)->velocity.x, 5);
-    EXPECT_EQ(pick_body(2)->velocity.y, -7 + 34100);
+    EXPECT_EQ(std::pair(pick_body(1)->velocity.x, pick_body(2)->velocity.y),
+              std::pair(5, -7 + 34100));
     // Bodies need an object and a free body; without a table nothing is hit.
     EXPECT_EQ(pick_add_body(2, 3, ORANGE), -1);
     EXPECT_EQ(pick_add_body(5, 3, ORANGE), -1);
@@ -296,16 +262,15 @@ TEST_F(HitTest, HitOnAnEmptySlotOrAFreeBodyDoesNothing)
 
 TEST_F(PickTest, TablesRefuseBadIndicesAndTheFullPool)
 {
-    EXPECT_EQ(pick_add_record(-1, ORIGIN, 1, &IDENTITY, 0, nullptr, nullptr), nullptr);
-    EXPECT_EQ(pick_add_record(PICK_LISTS, ORIGIN, 1, &IDENTITY, 0, nullptr, nullptr), nullptr);
-    EXPECT_EQ(pick_add_record(0, ORIGIN, 1, nullptr, 0, nullptr, nullptr), nullptr);
-    EXPECT_EQ(pick_list(-1), nullptr);
-    EXPECT_EQ(pick_list(PICK_LISTS), nullptr);
-    EXPECT_EQ(pick_clear_flags(PICK_LISTS, PICK_FLAG_SOLID), -1);
+    const auto add_to = [](int32_t list, const Matrix* matrix = &IDENTITY) {
+        return pick_add_record(list, ORIGIN, 1, matrix, 0, nullptr, nullptr);
+    };
+    EXPECT_EQ(std::tuple(add_to(-1), add_to(PICK_LISTS), add_to(0, nullptr), pick_list(-1),
+                         pick_list(PICK_LISTS), pick_clear_flags(PICK_LISTS, PICK_FLAG_SOLID)),
+              std::tuple(nullptr, nullptr, nullptr, nullptr, nullptr, -1));
     for (int32_t i = 0; i < PICK_POOL_RECORDS; ++i)
-        ASSERT_NE(pick_add_record(i % PICK_LISTS, ORIGIN, 1, &IDENTITY, 0, nullptr, nullptr),
-                  nullptr);
-    EXPECT_EQ(pick_add_record(0, ORIGIN, 1, &IDENTITY, 0, nullptr, nullptr), nullptr);
+        ASSERT_NE(add_to(i % PICK_LISTS), nullptr);
+    EXPECT_EQ(add_to(0), nullptr);
     // Records go to the end of their list.
     int32_t in_list = 0;
     for (PickRecord* record = pick_list(PICK_LISTS - 1); record; record = record->next)
@@ -316,8 +281,8 @@ TEST_F(PickTest, TablesRefuseBadIndicesAndTheFullPool)
     void* block = mem_alloc(16);
     EXPECT_EQ(pick_block_set(0, block), 0);
     EXPECT_EQ(pick_block_set(0, block), -1);
-    EXPECT_EQ(pick_block_set(PICK_BLOCKS, block), -1);
-    EXPECT_EQ(pick_block_set(1, nullptr), -1);
+    EXPECT_EQ(std::pair(pick_block_set(PICK_BLOCKS, block), pick_block_set(1, nullptr)),
+              std::pair(-1, -1));
     EXPECT_EQ(pick_block_free(0), 0);
     EXPECT_EQ(pick_block_free(0), 1);
     EXPECT_EQ(pick_block_free(-1), -1);

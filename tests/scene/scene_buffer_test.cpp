@@ -2,8 +2,6 @@
 // bounded additions.
 #include "scene/scene_buffer.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
 
@@ -30,21 +28,20 @@ TEST_F(SceneBufferTest, HeaderAfterCreationDescribesTheSixRegions)
     const SceneHeader& h = buffer->header;
     const std::ptrdiff_t record = (sizeof(SceneBuffer) + 15) / 16 * 16;
     EXPECT_EQ(h.packet_count | h.vertex_count | h.colour_count | h.texcoord_count, 0);
-    EXPECT_EQ(distance(buffer, h.first_packet), record + 10 * 16);
     EXPECT_EQ(h.packet_write, h.first_packet);
-    EXPECT_EQ(distance(h.first_packet, h.vertices), 60000);
-    EXPECT_EQ(distance(h.vertices, h.spare_first), 1500 * 16);
-    EXPECT_EQ(distance(h.spare_first, h.spare_second), 1200 * 16);
-    EXPECT_EQ(distance(h.spare_second, h.spare_third), 10 * 16);
-    EXPECT_EQ(distance(h.spare_third, h.flat_colours), 10 * 16);
+    EXPECT_EQ(std::tuple(
+                  distance(buffer, h.first_packet), distance(h.first_packet, h.vertices),
+                  distance(h.vertices, h.spare_first), distance(h.spare_first, h.spare_second),
+                  distance(h.spare_second, h.spare_third), distance(h.spare_third, h.flat_colours)),
+              std::tuple(record + 10 * 16, 60000, 1500 * 16, 1200 * 16, 10 * 16, 10 * 16));
     // Types 0, 1 and 2 were registered; type 3 only on request.
-    EXPECT_EQ(h.colour_entries, table_address(TABLE_TYPE_COLOURS));
-    EXPECT_EQ(h.texcoords, table_address(TABLE_TYPE_TEXCOORDS));
-    EXPECT_EQ(h.spare_3_table, nullptr);
+    EXPECT_EQ(std::tuple(h.colour_entries, h.texcoords, h.spare_3_table),
+              std::tuple(table_address(TABLE_TYPE_COLOURS), table_address(TABLE_TYPE_TEXCOORDS),
+                         nullptr));
     int table = 0;
     EXPECT_EQ(scene_register_table(&table, 3), 0);
-    EXPECT_EQ(h.spare_3_table, &table);
     EXPECT_EQ(scene_register_table(&table, 6), -1);
+    EXPECT_EQ(h.spare_3_table, &table);
     for (int i = 0; i < OT_BUCKETS; ++i)
         ASSERT_EQ(scene_ordering_table()->heads[i], OT_EMPTY) << i;
 
@@ -62,7 +59,7 @@ TEST_F(SceneBufferTest, HeaderAfterCreationDescribesTheSixRegions)
     mem_free(odd);
 }
 
-TEST_F(SceneBufferTest, RestoreBringsBackTheSavedCountsExactly)
+TEST_F(SceneBufferTest, RestoreBringsBackTheSavedHeadersInTurnAndSavesStopAtSixteen)
 {
     const ColourEntry colours[2] = {{1, 2, 3, 0}, {4, 5, 6, 0}};
     const uint8_t packet[44] = {3};
@@ -70,32 +67,25 @@ TEST_F(SceneBufferTest, RestoreBringsBackTheSavedCountsExactly)
     scene_reserve_vertices(5);
     scene_add_colours(colours, 2);
     const SceneHeader saved = scene_header();
-
     EXPECT_EQ(scene_save_header(), 0);
     EXPECT_EQ(scene_add_packets(packet, 44, 1), 44);
     EXPECT_EQ(scene_reserve_vertices(3), 5);
     EXPECT_EQ(scene_add_colours(colours, 1), 2);
+    for (int32_t level = 1; level <= HEADER_SAVE_DEPTH; ++level) {
+        scene_header().packet_count = 100 + level;
+        EXPECT_EQ(scene_save_header(), level < HEADER_SAVE_DEPTH ? 0 : -1) << level;
+    }
+    for (int32_t level = HEADER_SAVE_DEPTH - 1; level >= 1; --level) {
+        scene_restore_header();
+        ASSERT_EQ(scene_header().packet_count, 100 + level);
+    }
     scene_restore_header();
     EXPECT_TRUE(same(scene_header(), saved));
-    EXPECT_EQ(scene_header().packet_count, 1);
     EXPECT_EQ(scene_header().packet_write - scene_header().first_packet, 44);
-
     // At depth 0 a restore copies level 0 again.
     scene_header().packet_count = 99;
     scene_restore_header();
     EXPECT_TRUE(same(scene_header(), saved));
-}
-
-TEST_F(SceneBufferTest, SavesStopAtSixteenLevels)
-{
-    for (int32_t level = 0; level <= HEADER_SAVE_DEPTH; ++level) {
-        scene_header().packet_count = level;
-        EXPECT_EQ(scene_save_header(), level < HEADER_SAVE_DEPTH ? 0 : -1) << level;
-    }
-    for (int32_t level = HEADER_SAVE_DEPTH - 1; level >= 0; --level) {
-        scene_restore_header();
-        ASSERT_EQ(scene_header().packet_count, level);
-    }
 }
 
 TEST_F(SceneBufferTest, ColourConversionFollowsTheRegisteredCount)
@@ -109,9 +99,7 @@ TEST_F(SceneBufferTest, ColourConversionFollowsTheRegisteredCount)
     EXPECT_EQ(flat[0], 0); // the registry counts nothing yet
     table_set_count(TABLE_TYPE_COLOURS, 2);
     scene_convert_colours();
-    EXPECT_EQ(flat[0], 0x7FFF);
-    EXPECT_EQ(flat[1], 0x045F);
-    EXPECT_EQ(flat[1199], 0);
+    EXPECT_EQ(std::tuple(flat[0], flat[1], flat[1199]), std::tuple(0x7FFF, 0x045F, 0));
     // A count beyond the flat table converts what the table holds and no more.
     table_set_count(TABLE_TYPE_COLOURS, 5000);
     scene_convert_colours();
@@ -120,25 +108,28 @@ TEST_F(SceneBufferTest, ColourConversionFollowsTheRegisteredCount)
 
 TEST_F(SceneBufferTest, AdditionsStopAtTheTableEnds)
 {
-    EXPECT_EQ(scene_reserve_vertices(-1), -1);
-    EXPECT_EQ(scene_reserve_vertices(1000), 0);
-    EXPECT_EQ(scene_reserve_vertices(501), -1);
-    EXPECT_EQ(scene_reserve_vertices(500), 1000);
-    EXPECT_EQ(scene_vertex_slot(1500), nullptr);
-
     static ColourEntry colours[1500];
-    colours[1] = {248, 0, 8, 0};
-    EXPECT_EQ(scene_add_colours(colours, 2), 0);
-    EXPECT_EQ(table_count(TABLE_TYPE_COLOURS), 2);
-    EXPECT_EQ(scene_header().flat_colours[1], (31 << 10) | 1);
-    EXPECT_EQ(scene_add_colours(colours, 1499), -1);
-    EXPECT_EQ(scene_add_colours(colours, 1498), 2);
-
     static uint8_t packets[60000];
-    EXPECT_EQ(scene_add_packets(packets, 59990, 1000), 0);
-    EXPECT_EQ(scene_add_packets(packets, 11, 1), -1);
-    EXPECT_EQ(scene_add_packets(packets, 10, 1), 59990);
-    EXPECT_EQ(scene_header().packet_count, 1001);
+    colours[1] = {248, 0, 8, 0};
+    // Each addition returns where it went, or -1 with nothing added when it does not fit.
+    const std::pair<int32_t (*)(), int32_t> rows[] = {
+        {[] { return scene_reserve_vertices(-1); }, -1},
+        {[] { return scene_reserve_vertices(1000); }, 0},
+        {[] { return scene_reserve_vertices(501); }, -1},
+        {[] { return scene_reserve_vertices(500); }, 1000},
+        {[] { return scene_add_colours(colours, 2); }, 0},
+        {[] { return scene_add_colours(colours, 1499); }, -1},
+        {[] { return scene_add_colours(colours, 1498); }, 2},
+        {[] { return scene_add_packets(packets, 59990, 1000); }, 0},
+        {[] { return scene_add_packets(packets, 11, 1); }, -1},
+        {[] { return scene_add_packets(packets, 10, 1); }, 59990},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(rows[i].first(), rows[i].second) << "row " << i;
+    EXPECT_EQ(scene_vertex_slot(1500), nullptr);
+    EXPECT_EQ(std::pair(table_count(TABLE_TYPE_COLOURS), scene_header().packet_count),
+              std::pair(1500, 1001));
+    EXPECT_EQ(scene_header().flat_colours[1], (31 << 10) | 1);
     // A write position that a restore left outside the area is refused, not trusted.
     scene_header().packet_write = nullptr;
     EXPECT_EQ(scene_add_packets(packets, 1, 1), -1);

@@ -17,4 +17,21 @@ struct TestGenerator {
     {
         return next() % n;
     }
+
+    // How many draws (up to 64) lead from this state to the later one, or -1.
+    int draws_to(uint32_t later) const
+    {
+        TestGenerator generator{state};
+        for (int draws = 0; draws <= 64; ++draws, generator.next()) {
+            if (generator.state == later)
+                return draws;
+        }
+        return -1;
+    }
+
+    // The state whose next draw steps to the given one: 0xB9B33155 inverts 214013 mod 2^32.
+    static uint32_t before(uint32_t state)
+    {
+        return (state - 2531011u) * 0xB9B33155u;
+    }
 };

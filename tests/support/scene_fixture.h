@@ -1,14 +1,30 @@
 // The maths and the scene buffer as start-up leaves them, without a window: tables made, buffer
-// current, the scene's tables registered, the projection centre at (256, 230).
+// current, the scene's tables registered, the projection centre at (256, 230). The model fixture
+// adds the effect stores and the six models and the effect script built from the generator's
+// start state.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/headless/headless.h"
 #include "platform/mem.h"
+#include "platform/random.h"
+#include "scene/effect.h"
 #include "scene/math.h"
+#include "scene/model.h"
 #include "scene/scene.h"
 #include "scene/scene_buffer.h"
+
+constexpr Matrix TEST_IDENTITY = {{{512, 0, 0, 0}, {0, 512, 0, 0}, {0, 0, 512, 0}, {0, 0, 0, 512}}};
+constexpr Vec3 TEST_ORIGIN{0, 0, 0, 0};
+constexpr Vec3 TEST_UNIT_SCALE{512, 512, 512, 0};
+
+inline auto test_xyz(const Vec3& v)
+{
+    return std::tuple(v.x, v.y, v.z);
+}
 
 class SceneFixture : public ::testing::Test {
 protected:
@@ -37,4 +53,22 @@ protected:
     }
 
     int32_t live_blocks = 0;
+};
+
+class ModelFixture : public SceneFixture {
+protected:
+    void SetUp() override
+    {
+        SceneFixture::SetUp();
+        random_reset();
+        ASSERT_EQ(effect_init_stores(), 0);
+        ASSERT_EQ(model_build_all(), 0);
+    }
+
+    void TearDown() override
+    {
+        model_free_stores();
+        effect_free_stores();
+        SceneFixture::TearDown();
+    }
 };
