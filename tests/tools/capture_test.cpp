@@ -218,6 +218,21 @@ TEST_F(CaptureTest, SavesTheChosenFramesAndPrintsEachFramesChecksum)
     EXPECT_EQ(line, "wrote 2 frames to " + directory.string());
 }
 
+TEST_F(CaptureTest, AHeldButtonReachesTheProgram)
+{
+    // The cursor on the showcase's textured cube from frame 1, the click once it has come in:
+    // a press reaches the program only as a button-down message, so the frames after it differ
+    // from a run without the hold.
+    const std::string out = "--out=" + directory.string();
+    const auto last_line = [&](std::vector<const char*> args) {
+        args.insert(args.end(), {"--program", "showcase", "--frames", "70", "--cursor", "389,290@1",
+                                 "--checksums", out.c_str()});
+        const ToolRun run = tool_run(capture_command, "luma-capture", args);
+        return run.out.substr(run.out.rfind("frame 00070"), 28);
+    };
+    EXPECT_NE(last_line({"--hold", "LBUTTON:62-65"}), last_line({}));
+}
+
 TEST_F(CaptureTest, CursorAtTheHostsExtremesRunsAndConvertsBack)
 {
     // The headless host adds its client origin (100, 60) to the cursor for the screen point and
