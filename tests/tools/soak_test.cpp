@@ -26,16 +26,15 @@ TEST(SoakTest, CommandLineTable)
 {
     // The rules that luma-capture shares are its test's; here what luma-soak adds and its prefix.
     // An accepted row gives the parsed options, a refused one the message.
-    const std::vector<ToolRow> rows = {
-        {{}, "frames 20000 runs 2 demo showcase"},
-        {{"--program", "showcase", "--frames", "100000000", "--runs", "1"},
-         "frames 100000000 runs 1 showcase"},
-        {{"--frames=1", "--runs=10", "--program=demo"}, "frames 1 runs 10 demo"},
-        {{"--frames", "0"}, "--frames 0: wants a frame count from 1 to 100000000"},
-        {{"--runs", "11"}, "--runs 11: wants a count of runs from 1 to 10"},
-        {{"--program", "both"}, "--program both: wants demo or showcase"},
-        {{"--speed"}, "unknown option --speed"},
-        {{"--frames", "--runs", "2"}, "--frames needs a value, not the option --runs"},
+    const std::vector<std::pair<const char*, const char*>> rows = {
+        {"", "frames 20000 runs 2 demo showcase"},
+        {"--program showcase --frames 100000000 --runs 1", "frames 100000000 runs 1 showcase"},
+        {"--frames=1 --runs=10 --program=demo", "frames 1 runs 10 demo"},
+        {"--frames 0", "--frames 0: wants a frame count from 1 to 100000000"},
+        {"--runs 11", "--runs 11: wants a count of runs from 1 to 10"},
+        {"--program both", "--program both: wants demo or showcase"},
+        {"--speed", "unknown option --speed"},
+        {"--frames --runs 2", "--frames needs a value, not the option --runs"},
     };
     tool_expect_rows<SoakOptions>(
         rows, "luma-soak", soak_parse_args, soak_command, [](const SoakOptions& options) {
@@ -47,7 +46,7 @@ TEST(SoakTest, CommandLineTable)
                                                      : " unknown";
             return parsed;
         });
-    const ToolRun help = tool_run(soak_command, "luma-soak", {"--runs", "0", "--help"});
+    const ToolRun help = tool_run(soak_command, "luma-soak", "--runs 0 --help");
     EXPECT_EQ(std::tie(help.status, help.out), std::tie(SOAK_EXIT_OK, SOAK_USAGE));
 }
 

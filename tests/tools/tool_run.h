@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -22,41 +23,43 @@ struct ToolRun {
     std::string err;
 };
 
-// command is a tool's entry (capture_command, soak_command); name goes first, as argv[0].
+// Runs a tool's entry (capture_command, soak_command) with the arguments of args, a space
+// between each, after name as argv[0].
 template <typename Command>
-ToolRun tool_run(Command command, const char* name, std::vector<const char*> args)
+ToolRun tool_run(Command command, const char* name, const std::string& args)
 {
-    args.insert(args.begin(), name);
+    std::istringstream words(args);
+    std::vector<std::string> pieces(std::istream_iterator<std::string>(words), {});
+    std::vector<const char*> argv = {name};
+    for (const std::string& piece : pieces)
+        argv.push_back(piece.c_str());
     std::ostringstream out;
     std::ostringstream err;
-    const int status = command(static_cast<int>(args.size()), args.data(), out, err);
+    const int status = command(static_cast<int>(argv.size()), argv.data(), out, err);
     return {status, out.str(), err.str()};
 }
 
-// A row of a command-line table: the arguments, and what they give.
-using ToolRow = std::pair<std::vector<const char*>, const char*>;
-
-// Each row is parsed first, so that a refusal that fails to come never runs the program: an
-// accepted row gives describe(options), a refused one the message that the whole command prints,
-// with the usage exit and nothing on standard output.
+// Each row's arguments are parsed first, so that a refusal that fails to come never runs the
+// program: an accepted row gives describe(options), a refused one the message that the whole
+// command prints, with the usage exit and nothing on standard output.
 template <typename Options, typename Parse, typename Command, typename Describe>
-void tool_expect_rows(const std::vector<ToolRow>& rows, const char* name, Parse parse,
-                      Command command, Describe describe)
+void tool_expect_rows(const std::vector<std::pair<const char*, const char*>>& rows,
+                      const char* name, Parse parse, Command command, Describe describe)
 {
     for (const auto& [args, expected] : rows) {
-        const std::string given = ::testing::PrintToString(args);
-        std::vector<const char*> argv = args;
-        argv.insert(argv.begin(), name);
         Options options;
         std::string error;
-        if (parse(static_cast<int>(argv.size()), argv.data(), &options, &error)) {
-            EXPECT_EQ(describe(options), expected) << given;
+        const auto check = [&](int argc, const char* const* argv, std::ostream&, std::ostream&) {
+            return parse(argc, argv, &options, &error) ? 0 : TOOL_EXIT_USAGE;
+        };
+        if (tool_run(check, name, args).status == 0) {
+            EXPECT_EQ(describe(options), expected) << args;
             continue;
         }
         const ToolRun run = tool_run(command, name, args);
-        EXPECT_EQ(run.status, TOOL_EXIT_USAGE) << given;
+        EXPECT_EQ(run.status, TOOL_EXIT_USAGE) << args;
         EXPECT_EQ(run.err, std::string(name) + ": " + expected + " (see " + name + " --help)\n");
-        EXPECT_EQ(run.out, "") << given;
+        EXPECT_EQ(run.out, "") << args;
     }
 }
 
@@ -83,7 +86,7 @@ struct ToolRgb {
 struct ToolImage {
     uint32_t width = 0;
     uint32_t height = 0;
-    std::vector<ToolRgb> pixels; // empty when the file is missing or no PNG
+    std::vector<ToolRgb> pixels; // empty when the file is missing
 };
 
 inline ToolImage tool_read_png(const std::string& path)
@@ -94,12 +97,7 @@ inline ToolImage tool_read_png(const std::string& path)
     if (!png_image_begin_read_from_file(&png, path.c_str()))
         return image;
     png.format = PNG_FORMAT_RGB;
-    image.pixels.resize(static_cast<size_t>(png.width) * png.height);
-    if (png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
-        image.width = png.width;
-        image.height = png.height;
-    } else {
-        image.pixels.clear();
-    }
+    image = {png.width, png.height, std::vector<ToolRgb>(size_t{png.width} * png.height)};
+    png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr);
     return image;
 }
