@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/demo_script.h"
@@ -24,11 +25,8 @@ constexpr int32_t CANVAS_HEIGHT = 48;
 constexpr int32_t PEN_X = 8;
 constexpr int32_t PEN_Y = 4;
 
-struct Drawn {
-    std::vector<uint16_t> pixels;
-    int32_t width;
-    bool operator==(const Drawn&) const = default;
-};
+// What a text drew, and its width as measured.
+using Drawn = std::pair<std::vector<uint16_t>, int32_t>;
 
 HostFont* make_font()
 {
@@ -91,7 +89,7 @@ TEST(BakedFaceTest, DrawsAndMeasuresEveryTextAsTheSystemFace)
         EXPECT_EQ(draw(baked_font, baked), draw(system_font, system)) << system;
     // The demo's first line, which the system face draws with ink: the rows compare drawings.
     const Drawn now = draw(system_font, "\x8d\xa1");
-    EXPECT_NE(std::count(now.pixels.begin(), now.pixels.end(), 0x7FFF), 0);
+    EXPECT_NE(std::count(now.first.begin(), now.first.end(), 0x7FFF), 0);
 
     EXPECT_FALSE(
         baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT + 1, &baked_face, &error));

@@ -19,8 +19,7 @@ constexpr int TOOL_EXIT_USAGE = 2;
 
 struct ToolRun {
     int status; // the exit code; -1 when the program was killed or never started
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // Runs a tool's entry (capture_command, soak_command) with the arguments of args, a space
@@ -29,12 +28,11 @@ template <typename Command>
 ToolRun tool_run(Command command, const char* name, const std::string& args)
 {
     std::istringstream words(args);
-    std::vector<std::string> pieces(std::istream_iterator<std::string>(words), {});
+    const std::vector<std::string> pieces(std::istream_iterator<std::string>(words), {});
     std::vector<const char*> argv = {name};
     for (const std::string& piece : pieces)
         argv.push_back(piece.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     const int status = command(static_cast<int>(argv.size()), argv.data(), out, err);
     return {status, out.str(), err.str()};
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -87,7 +88,8 @@ protected:
     }
 
     // The page's frame checksums equal the capture tool's, line for line, and at the end its
-    // canvas shows the last frame, 512 x 461 at zoom 1, exactly as the capture tool writes it.
+    // canvas shows the last frame, 512 x 461 at zoom 1, exactly as the capture tool writes it
+    // (a frame of many colours, so a blank or flat canvas differs).
     void expect_same_frames(const std::string& page, const std::string& args, uint32_t frames)
     {
         const ToolRun capture = tool_run(capture_command, "luma-capture",
@@ -113,14 +115,12 @@ protected:
                       zoom == 1,
                   true)
             << canvas[0];
-        const std::vector<std::string> shown = lines_starting(report, "shown colours ");
-        ASSERT_EQ(shown.size(), 1u) << report;
-        EXPECT_GT(std::stoi(shown[0].substr(14)), 1) << "the shown frame is one flat colour";
         const std::string screenshot = (directory / "page.png").string();
         browser(page, args, "--screenshot=" + screenshot);
         const ToolImage frame = tool_read_png(capture_frame_path(directory.string(), frames));
         const ToolImage window = tool_read_png(screenshot);
         ASSERT_EQ(std::pair(frame.width, frame.height), std::pair(512u, 461u));
+        ASSERT_LT(std::count(frame.pixels.begin(), frame.pixels.end(), frame.pixels[0]), 512 * 461);
         ASSERT_GE(window.width, left + frame.width);
         ASSERT_GE(window.height, top + frame.height);
         uint32_t differing = 0;
