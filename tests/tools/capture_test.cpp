@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -51,9 +50,7 @@ protected:
         mem_fail_call(0);
     }
 
-    const fs::path directory = fs::temp_directory_path() /
-                               ("luma-capture-test-" + std::to_string(::getpid()) + "-" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const fs::path directory = tool_scratch_directory();
     const std::string out = " --out=" + directory.string();
 };
 

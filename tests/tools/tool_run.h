@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -21,6 +23,14 @@ struct ToolRun {
     int status; // the exit code; -1 when the program was killed or never started
     std::string out, err;
 };
+
+// A directory of the running test's own, for what its tools write.
+inline std::filesystem::path tool_scratch_directory()
+{
+    return std::filesystem::temp_directory_path() /
+           ("luma-test-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
 
 // Runs a tool's entry (capture_command, soak_command) with the arguments of args, a space
 // between each, after name as argv[0].

@@ -2,7 +2,6 @@
 // the canvas shows them. Skipped where Chromium or the web build (build/web) is missing, unless
 // LUMA_REQUIRE_BROWSER is set.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -131,9 +130,7 @@ protected:
     }
 
     const fs::path web = LUMA_WEB_BUILD_DIR;
-    const fs::path directory = fs::temp_directory_path() /
-                               ("luma-browser-test-" + std::to_string(::getpid()) + "-" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const fs::path directory = tool_scratch_directory();
 };
 
 TEST_F(BrowserTest, DemoFramesEqualTheCaptureToolsWithTheViewKeysHeld)
