@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "host/headless/headless.h"
 #include "showcase/showcase.h"
 #include "tests/tools/tool_run.h"
 
@@ -20,6 +23,32 @@ TEST(SoakTest, ShortRunsAllocateNothingAfterStartupAndReplay)
     }
     // The scripted player changes what the showcase draws: a run with other frames differs.
     EXPECT_NE(soak_run(APP_SHOWCASE, frames).checksum, soak_run(APP_SHOWCASE, frames - 1).checksum);
+}
+
+// The demo with F1 held, which swings the view, from its second run on: that run draws other
+// frames.
+int unsteady_runs = 0;
+const AppProgram UNSTEADY = {"unsteady",
+                             [] {
+                                 headless_set_key(HOST_VK_F1, ++unsteady_runs > 1);
+                                 return APP_DEMO.init();
+                             },
+                             [] { APP_DEMO.step(); }};
+
+TEST(SoakTest, RunsThatDrawOtherFramesFailAndSteadyOnesHold)
+{
+    unsteady_runs = 0;
+    for (const AppProgram* program : {&APP_DEMO, &UNSTEADY}) {
+        SoakOptions options;
+        options.frames = 30;
+        options.programs = {program};
+        std::ostringstream out;
+        const bool steady = program == &APP_DEMO;
+        EXPECT_EQ(soak_main(options, out), steady ? SOAK_EXIT_OK : SOAK_EXIT_FAILED);
+        const char* says =
+            steady ? "every check held\n" : "program: run 2 drew other frames than run 1\n";
+        EXPECT_NE(out.str().find(says), std::string::npos) << out.str();
+    }
 }
 
 TEST(SoakTest, CommandLineTable)
