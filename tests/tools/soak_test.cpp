@@ -22,26 +22,27 @@ const AppProgram UNSTEADY = {"unsteady",
                              },
                              [] { APP_DEMO.step(); }};
 
-TEST(SoakTest, ShortRunsHoldEveryCheckAndRunsThatDrawOtherFramesFail)
+TEST(SoakTest, ShortRunsAllocateNothingAfterStartupAndReplayOrFail)
 {
-    // Every check: all frames run, nothing allocated after start-up or kept, memory flat, and
-    // the two runs' frames the same.
-    unsteady_runs = 0;
-    const std::pair<std::vector<const AppProgram*>, const char*> rows[] = {
-        {{&APP_DEMO, &APP_SHOWCASE}, "every check held\n"},
-        {{&UNSTEADY}, "program: run 2 drew other frames than run 1\n"},
-    };
-    for (const auto& [programs, says] : rows) {
-        SoakOptions options;
-        options.frames = 300;
-        options.programs = programs;
-        std::ostringstream out;
-        EXPECT_EQ(soak_main(options, out),
-                  says == rows[0].second ? SOAK_EXIT_OK : SOAK_EXIT_FAILED);
-        EXPECT_NE(out.str().find(says), std::string::npos) << out.str();
+    constexpr uint32_t frames = 300;
+    for (const AppProgram* program : {&APP_DEMO, &APP_SHOWCASE}) {
+        const SoakRun first = soak_run(*program, frames);
+        EXPECT_EQ(std::tuple(first.frames, first.allocations, first.live_blocks),
+                  std::tuple(frames, 0u, 0));
+        EXPECT_EQ(soak_run(*program, frames).checksum, first.checksum);
     }
     // The scripted player changes what the showcase draws: a run with other frames differs.
-    EXPECT_NE(soak_run(APP_SHOWCASE, 300).checksum, soak_run(APP_SHOWCASE, 299).checksum);
+    EXPECT_NE(soak_run(APP_SHOWCASE, frames).checksum, soak_run(APP_SHOWCASE, frames - 1).checksum);
+    // And the tool fails a program whose runs differ (resident memory is left to the long runs:
+    // a sanitizer's own bookkeeping grows it in runs this short).
+    unsteady_runs = 0;
+    SoakOptions options;
+    options.frames = 30;
+    options.programs = {&UNSTEADY};
+    std::ostringstream out;
+    EXPECT_EQ(soak_main(options, out), SOAK_EXIT_FAILED);
+    EXPECT_NE(out.str().find("program: run 2 drew other frames than run 1\n"), std::string::npos)
+        << out.str();
 }
 
 TEST(SoakTest, CommandLineTable)
