@@ -19,92 +19,63 @@ namespace {
 // More than any of the tools' options can fill, few enough to keep each input quick.
 constexpr size_t FUZZ_MAX_ARGUMENTS = 64;
 
-void fuzz_require(bool held, const char* what)
+bool fuzz_within(int64_t value, int64_t low, int64_t high)
 {
-    if (!held) {
-        std::fprintf(stderr, "fuzz_tool_args: accepted, but %s\n", what);
+    return value >= low && value <= high;
+}
+
+// True when the arguments were accepted and ask for a run. A refusal must come with a message, and
+// the whole tool must refuse the same way, before running anything.
+template <typename Options, typename Parse, typename Command>
+bool fuzz_accepted(int argc, const char* const* argv, Parse parse, Command command, int usage_exit,
+                   Options* options)
+{
+    std::string error;
+    if (parse(argc, argv, options, &error))
+        return !options->help;
+    std::ostringstream out;
+    std::ostringstream err;
+    if (error.empty() || command(argc, argv, out, err) != usage_exit || !out.str().empty() ||
+        err.str().find(error) == std::string::npos) {
+        std::fprintf(stderr, "fuzz_tool_args: refused without a message or not as the parser\n");
         std::abort();
     }
+    return false;
 }
 
-bool fuzz_range_runs(const CaptureRange& range, uint32_t frames)
+bool fuzz_capture_runs(const CaptureOptions& o)
 {
-    return range.first >= 1 && range.first <= range.last && range.last <= frames;
-}
-
-bool fuzz_known_input(CaptureInput input)
-{
-    const int code = static_cast<int>(input);
-    return (code >= HOST_VK_0 && code <= HOST_VK_9) || input == CaptureInput::F1 ||
-           input == CaptureInput::F2 || input == CaptureInput::F3 || input == CaptureInput::R ||
-           input == CaptureInput::LeftButton || input == CaptureInput::RightButton;
-}
-
-bool fuzz_known_program(const AppProgram* program)
-{
-    return program == &APP_DEMO || program == &APP_SHOWCASE;
-}
-
-void fuzz_check_capture(int argc, const char* const* argv)
-{
-    CaptureOptions options;
-    std::string error;
-    if (!capture_parse_args(argc, argv, &options, &error)) {
-        fuzz_require(!error.empty(), "no message was given for a refusal");
-        // The whole tool refuses the same way, before running anything.
-        std::ostringstream out;
-        std::ostringstream err;
-        fuzz_require(capture_command(argc, argv, out, err) == CAPTURE_EXIT_USAGE &&
-                         out.str().empty() && err.str().find(error) != std::string::npos,
-                     "the tool did not refuse as the parser did");
-        return;
+    const auto runs = [&](CaptureRange r) {
+        return r.first >= 1 && r.first <= r.last && r.last <= o.frames;
+    };
+    bool held = (o.program == &APP_DEMO || o.program == &APP_SHOWCASE) &&
+                fuzz_within(o.frames, 1, CAPTURE_MAX_FRAMES) && !o.out.empty() &&
+                fuzz_within(o.width, CAPTURE_MIN_SIZE, CAPTURE_MAX_SIZE) &&
+                fuzz_within(o.height, CAPTURE_MIN_SIZE, CAPTURE_MAX_SIZE);
+    for (const CaptureRange& range : o.save)
+        held = held && runs(range);
+    for (const CaptureHold& hold : o.holds) {
+        const CaptureInput input = hold.input;
+        held = held && runs(hold.frames) &&
+               (fuzz_within(static_cast<int>(input), HOST_VK_0, HOST_VK_9) ||
+                input == CaptureInput::F1 || input == CaptureInput::F2 ||
+                input == CaptureInput::F3 || input == CaptureInput::R ||
+                input == CaptureInput::LeftButton || input == CaptureInput::RightButton);
     }
-    if (options.help)
-        return;
-    fuzz_require(fuzz_known_program(options.program), "the program is unknown");
-    fuzz_require(options.frames >= 1 && options.frames <= CAPTURE_MAX_FRAMES,
-                 "the frame count is out of range");
-    for (const CaptureRange& range : options.save)
-        fuzz_require(fuzz_range_runs(range, options.frames), "a saved frame does not run");
-    for (const CaptureHold& hold : options.holds) {
-        fuzz_require(fuzz_known_input(hold.input), "a hold presses an unknown key");
-        fuzz_require(fuzz_range_runs(hold.frames, options.frames), "a held frame does not run");
-    }
-    for (const CaptureCursor& cursor : options.cursors) {
-        fuzz_require(cursor.x >= CAPTURE_CURSOR_MIN && cursor.x <= CAPTURE_CURSOR_MAX &&
-                         cursor.y >= CAPTURE_CURSOR_MIN && cursor.y <= CAPTURE_CURSOR_MAX,
-                     "a cursor point is out of range");
-        fuzz_require(cursor.frame >= 1 && cursor.frame <= options.frames,
-                     "a cursor moves in a frame that does not run");
-    }
-    fuzz_require(options.width >= CAPTURE_MIN_SIZE && options.width <= CAPTURE_MAX_SIZE &&
-                     options.height >= CAPTURE_MIN_SIZE && options.height <= CAPTURE_MAX_SIZE,
-                 "the size is out of range");
-    fuzz_require(!options.out.empty(), "there is no directory");
+    for (const CaptureCursor& c : o.cursors)
+        held = held && runs({c.frame, c.frame}) &&
+               fuzz_within(c.x, CAPTURE_CURSOR_MIN, CAPTURE_CURSOR_MAX) &&
+               fuzz_within(c.y, CAPTURE_CURSOR_MIN, CAPTURE_CURSOR_MAX);
+    return held;
 }
 
-void fuzz_check_soak(int argc, const char* const* argv)
+bool fuzz_soak_runs(const SoakOptions& o)
 {
-    SoakOptions options;
-    std::string error;
-    if (!soak_parse_args(argc, argv, &options, &error)) {
-        fuzz_require(!error.empty(), "no message was given for a refusal");
-        std::ostringstream out;
-        std::ostringstream err;
-        fuzz_require(soak_command(argc, argv, out, err) == SOAK_EXIT_USAGE && out.str().empty() &&
-                         err.str().find(error) != std::string::npos,
-                     "the tool did not refuse as the parser did");
-        return;
-    }
-    if (options.help)
-        return;
-    fuzz_require(options.frames >= 1 && options.frames <= SOAK_MAX_FRAMES,
-                 "the frame count is out of range");
-    fuzz_require(options.runs >= 1 && options.runs <= SOAK_MAX_RUNS,
-                 "the run count is out of range");
-    fuzz_require(!options.programs.empty(), "no program runs");
-    for (const AppProgram* program : options.programs)
-        fuzz_require(fuzz_known_program(program), "a program is unknown");
+    bool held = fuzz_within(o.frames, 1, SOAK_MAX_FRAMES) &&
+                fuzz_within(o.runs, 1, SOAK_MAX_RUNS) && !o.programs.empty();
+    for (const AppProgram* program : o.programs)
+        held = held && (program == &APP_DEMO || program == &APP_SHOWCASE);
+    return held;
 }
 
 } // namespace
@@ -122,7 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const std::string& piece : pieces)
         argv.push_back(piece.c_str());
     const int argc = static_cast<int>(argv.size());
-    fuzz_check_capture(argc, argv.data());
-    fuzz_check_soak(argc, argv.data());
+    CaptureOptions capture;
+    SoakOptions soak;
+    if ((fuzz_accepted(argc, argv.data(), capture_parse_args, capture_command, CAPTURE_EXIT_USAGE,
+                       &capture) &&
+         !fuzz_capture_runs(capture)) ||
+        (fuzz_accepted(argc, argv.data(), soak_parse_args, soak_command, SOAK_EXIT_USAGE, &soak) &&
+         !fuzz_soak_runs(soak))) {
+        std::fprintf(stderr, "fuzz_tool_args: accepted options that the run cannot do\n");
+        std::abort();
+    }
     return 0;
 }

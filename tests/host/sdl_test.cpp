@@ -1,48 +1,23 @@
 // The SDL programs from outside: their command line and their messages when no window can open,
 // run as built; and the zoom's fit and its mapping of window points back to client pixels.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "app/app.h"
 #include "host/sdl/sdl_zoom.h"
+#include "tests/tools/tool_run.h"
 
 namespace {
-
-struct ProgramRun {
-    int status;
-    std::string output; // stdout and stderr together
-};
-
-// Runs a program with no display of any kind unless display names one. None of these runs opens
-// a window; the timeout stops one that did (a display that answered) instead of hanging.
-ProgramRun run_program(const std::string& program, const std::string& arguments,
-                       const std::string& display = "")
-{
-    const std::string command = "timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
-                                (display.empty() ? "" : "DISPLAY=" + display + " ") + program +
-                                " " + arguments + " 2>&1";
-    ProgramRun run{-1, ""};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 TEST(SdlProgramTest, CommandLineAndNoWindowMessages)
 {
     struct Case {
         const char* program;
         const char* arguments;
-        const char* display;
+        const char* display; // empty: no display of any kind
         int status;
         const char* says;
     };
@@ -62,50 +37,48 @@ TEST(SdlProgramTest, CommandLineAndNoWindowMessages)
          "luma-stage: the X display named in DISPLAY (:4093.0) could not be opened: "},
     };
     for (const Case& c : cases) {
-        const ProgramRun run = run_program(c.program, c.arguments, c.display);
-        const std::string what = std::string(c.program) + " " + c.arguments + "\n" + run.output;
+        // None of these runs opens a window; the timeout stops one that did (a display that
+        // answered) instead of hanging.
+        const ToolRun run =
+            tool_shell("timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u "
+                       "SDL_VIDEODRIVER " +
+                       (*c.display ? "DISPLAY=" + std::string(c.display) + " " : "") + c.program +
+                       " " + c.arguments + " 2>&1");
+        const std::string what = std::string(c.program) + " " + c.arguments + "\n" + run.out;
         EXPECT_EQ(run.status, c.status) << what;
-        EXPECT_NE(run.output.find(c.says), std::string::npos) << what;
+        EXPECT_NE(run.out.find(c.says), std::string::npos) << what;
         // Nothing but the one paragraph: no class-registration box, no SDL noise.
-        EXPECT_EQ(run.output.find("Error:"), std::string::npos) << what;
-        EXPECT_EQ(run.output.find("XDG_RUNTIME_DIR"), std::string::npos) << what;
+        EXPECT_EQ(run.out.find("Error:"), std::string::npos) << what;
+        EXPECT_EQ(run.out.find("XDG_RUNTIME_DIR"), std::string::npos) << what;
     }
 }
 
 TEST(SdlZoomTest, FitsTheLargestWholeScaleAndMapsPointsBack)
 {
-    struct Fit {
-        int32_t window_width, window_height;
-        SdlZoom zoom;
-    };
     // The 512 x 462 client area: twice fits in 1024 x 924 exactly; a window one pixel narrower
     // is back to once, centred; a window smaller than the client shows it from the top left.
-    const Fit fits[] = {
-        {512, 462, {1, 0, 0}},      {1024, 924, {2, 0, 0}}, {1280, 1000, {2, 128, 38}},
-        {1023, 924, {1, 255, 231}}, {300, 200, {1, 0, 0}},  {4000, 1386, {3, 1232, 0}},
+    const std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t> fits[] = {
+        {512, 462, 1, 0, 0},      {1024, 924, 2, 0, 0}, {1280, 1000, 2, 128, 38},
+        {1023, 924, 1, 255, 231}, {300, 200, 1, 0, 0},  {4000, 1386, 3, 1232, 0},
     };
-    for (const Fit& f : fits) {
-        const SdlZoom zoom = sdl_zoom_fit(f.window_width, f.window_height, 512, 462);
-        EXPECT_EQ(zoom.scale, f.zoom.scale) << f.window_width << "x" << f.window_height;
-        EXPECT_EQ(zoom.offset_x, f.zoom.offset_x) << f.window_width << "x" << f.window_height;
-        EXPECT_EQ(zoom.offset_y, f.zoom.offset_y) << f.window_width << "x" << f.window_height;
+    for (const auto& [width, height, scale, x, y] : fits) {
+        const SdlZoom zoom = sdl_zoom_fit(width, height, 512, 462);
+        EXPECT_EQ(std::tuple(zoom.scale, zoom.offset_x, zoom.offset_y), std::tuple(scale, x, y))
+            << width << "x" << height;
     }
 
-    struct Point {
-        int32_t window, offset, scale, client;
-    };
     constexpr int32_t MIN = std::numeric_limits<int32_t>::min();
     constexpr int32_t MAX = std::numeric_limits<int32_t>::max();
     // Each client pixel covers scale window pixels from the offset on; left of the picture the
     // pixels continue below 0, and the far ends of the range clamp.
-    const Point points[] = {
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> points[] = {
         {0, 0, 1, 0},       {1023, 0, 2, 511},  {1024, 0, 2, 512},        {129, 128, 2, 0},
         {128, 128, 2, 0},   {127, 128, 2, -1},  {126, 128, 2, -1},        {125, 128, 2, -2},
         {MIN, MAX, 1, MIN}, {MAX, MIN, 1, MAX}, {MIN, 0, 3, MIN / 3 - 1},
     };
-    for (const Point& p : points)
-        EXPECT_EQ(sdl_zoom_to_client(p.window, p.offset, p.scale), p.client)
-            << p.window << " at offset " << p.offset << ", scale " << p.scale;
+    for (const auto& [window, offset, scale, client] : points)
+        EXPECT_EQ(sdl_zoom_to_client(window, offset, scale), client)
+            << window << " at offset " << offset << ", scale " << scale;
 }
 
 } // namespace

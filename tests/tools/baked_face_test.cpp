@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/demo_script.h"
@@ -24,89 +25,45 @@ constexpr int32_t CANVAS_HEIGHT = 48;
 constexpr int32_t PEN_X = 8;
 constexpr int32_t PEN_Y = 4;
 
-struct Drawn {
-    std::vector<uint16_t> pixels;
-    int32_t width;
-    bool operator==(const Drawn&) const = default;
-};
+// What a text drew, and its width as measured.
+using Drawn = std::pair<std::vector<uint16_t>, int32_t>;
 
-class BakedFaceTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        headless_reset();
-        dc = host_create_memory_dc(nullptr);
-        uint16_t* pixels = nullptr;
-        bitmap = host_create_dib_section(dc, CANVAS_WIDTH, CANVAS_HEIGHT, 16, &pixels);
-        ASSERT_NE(bitmap, nullptr);
-        host_select_bitmap(dc, bitmap);
-        host_set_text_colour(dc, TEXT_WHITE);
-        system_font = make_font();
-        EmuFace baked;
-        std::string error;
-        ASSERT_TRUE(baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT, &baked, &error))
-            << error;
-        headless_use_face(baked);
-        baked_font = make_font();
-        ASSERT_NE(system_font, nullptr);
-        ASSERT_NE(baked_font, nullptr);
-    }
+HostFont* make_font()
+{
+    return host_create_font(-TEXT_LINE_HEIGHT, TEXT_FONT_WEIGHT, TEXT_CHARSET_SHIFTJIS,
+                            TEXT_FACE_NAME);
+}
 
-    void TearDown() override
-    {
-        headless_reset();
-    }
-
-    static HostFont* make_font()
-    {
-        return host_create_font(-TEXT_LINE_HEIGHT, TEXT_FONT_WEIGHT, TEXT_CHARSET_SHIFTJIS,
-                                TEXT_FACE_NAME);
-    }
-
-    Drawn draw(HostFont* font, const std::string& text)
-    {
+TEST(BakedFaceTest, DrawsAndMeasuresEveryTextAsTheSystemFace)
+{
+    headless_reset();
+    HostDc* dc = host_create_memory_dc(nullptr);
+    uint16_t* pixels = nullptr;
+    HostBitmap* bitmap = host_create_dib_section(dc, CANVAS_WIDTH, CANVAS_HEIGHT, 16, &pixels);
+    ASSERT_NE(bitmap, nullptr);
+    host_select_bitmap(dc, bitmap);
+    host_set_text_colour(dc, TEXT_WHITE);
+    HostFont* system_font = make_font();
+    EmuFace baked_face;
+    std::string error;
+    ASSERT_TRUE(baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT, &baked_face, &error))
+        << error;
+    headless_use_face(baked_face);
+    HostFont* baked_font = make_font();
+    ASSERT_NE(system_font, nullptr);
+    ASSERT_NE(baked_font, nullptr);
+    const auto draw = [&](HostFont* font, const std::string& text) {
         std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
         host_select_font(dc, font);
         const auto length = static_cast<int32_t>(text.size());
         host_text_out(dc, PEN_X, PEN_Y, text.data(), length);
-        return {bitmap->pixels, host_text_width(dc, text.data(), length)};
-    }
-
-    HostDc* dc = nullptr;
-    HostBitmap* bitmap = nullptr;
-    HostFont* system_font = nullptr;
-    HostFont* baked_font = nullptr;
-};
-
-TEST_F(BakedFaceTest, EveryBakedCharacterDrawsAsTheSystemFace)
-{
-    ASSERT_GT(BAKED_FACE.glyph_count, 0);
-    for (int32_t i = 0; i < BAKED_FACE.glyph_count; ++i) {
-        const std::string bytes = baked_codes_bytes(BAKED_FACE.glyphs[i].code);
-        EXPECT_EQ(draw(baked_font, bytes), draw(system_font, bytes))
-            << "code 0x" << std::hex << BAKED_FACE.glyphs[i].code;
-    }
-    // Among them the text of the demo's first line, which the system face draws with ink.
-    const std::string now = "\x8d\xa1";
-    const Drawn drawn = draw(baked_font, now);
-    EXPECT_NE(std::count(drawn.pixels.begin(), drawn.pixels.end(), 0x7FFF), 0);
-
-    // And the programs' own texts, whole: none of their characters is missing from the table.
-    std::vector<std::string> texts(demo_texts, demo_texts + DEMO_TEXT_COUNT);
-    texts.insert(texts.end(), panel_filter_names, panel_filter_names + FILTER_CODES);
-    texts.insert(texts.end(), {PANEL_CONTROLS, PANEL_STATUS_FORMAT});
-    for (const std::string& text : texts)
-        EXPECT_EQ(draw(baked_font, text), draw(system_font, text)) << text;
-}
-
-TEST_F(BakedFaceTest, WhatTheTableLacksDrawsAsTheSystemFacesUnknownCharacter)
-{
-    struct Row {
-        std::string baked;  // drawn with the baked face
-        std::string system; // drawn with the system face
+        return Drawn{bitmap->pixels, host_text_width(dc, text.data(), length)};
     };
-    const Row rows[] = {
-        // An unbaked kanji, "漢", as a byte no character starts with.
+
+    // What the baked face draws, and what the system face draws the same: what the table lacks
+    // as the system face's unknown character, "\xff".
+    std::vector<std::pair<std::string, std::string>> rows = {
+        // An unbaked kanji, "漢".
         {"A\x8a\xbf"
          "B",
          "A\xff"
@@ -117,13 +74,27 @@ TEST_F(BakedFaceTest, WhatTheTableLacksDrawsAsTheSystemFacesUnknownCharacter)
         // A lead byte at the end.
         {"A\x82", "A\x82"},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(draw(baked_font, row.baked), draw(system_font, row.system)) << row.system;
+    ASSERT_GT(BAKED_FACE.glyph_count, 0);
+    for (int32_t i = 0; i < BAKED_FACE.glyph_count; ++i) {
+        const std::string bytes = baked_codes_bytes(BAKED_FACE.glyphs[i].code);
+        rows.emplace_back(bytes, bytes);
+    }
+    // And the programs' own texts, whole: none of their characters is missing from the table.
+    std::vector<std::string> texts(demo_texts, demo_texts + DEMO_TEXT_COUNT);
+    texts.insert(texts.end(), panel_filter_names, panel_filter_names + FILTER_CODES);
+    texts.insert(texts.end(), {PANEL_CONTROLS, PANEL_STATUS_FORMAT});
+    for (const std::string& text : texts)
+        rows.emplace_back(text, text);
+    for (const auto& [baked, system] : rows)
+        EXPECT_EQ(draw(baked_font, baked), draw(system_font, system)) << system;
+    // The demo's first line, which the system face draws with ink: the rows compare drawings.
+    const Drawn now = draw(system_font, "\x8d\xa1");
+    EXPECT_NE(std::count(now.first.begin(), now.first.end(), 0x7FFF), 0);
 
-    EmuFace face;
-    std::string error;
-    EXPECT_FALSE(baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT + 1, &face, &error));
-    EXPECT_FALSE(baked_face_open(BAKED_FACE, "Sans", TEXT_LINE_HEIGHT, &face, &error));
+    EXPECT_FALSE(
+        baked_face_open(BAKED_FACE, TEXT_FACE_NAME, TEXT_LINE_HEIGHT + 1, &baked_face, &error));
+    EXPECT_FALSE(baked_face_open(BAKED_FACE, "Sans", TEXT_LINE_HEIGHT, &baked_face, &error));
+    headless_reset();
 }
 
 } // namespace
