@@ -1,6 +1,8 @@
 // Packets written field by field for tests, each vertex of a polygon with the same colour index.
 #pragma once
 
+#include <vector>
+
 #include "raster/packet.h"
 
 inline TriPacket tri_packet(uint32_t tag, int16_t a, int16_t b, int16_t c, int16_t colour,
@@ -40,5 +42,22 @@ inline MarkerPacket marker_packet(uint32_t tag, int16_t slot, int16_t depth = 0)
     packet.size = PACKET_MARKER_BYTES;
     packet.depth = depth;
     packet.slot = slot;
+    return packet;
+}
+
+// A triangle or quad, by the tag's vertex count, whose vertex, colour and texture-coordinate
+// indices are first to first + count - 1 in turn, laid out from the index arrays' offsets.
+inline std::vector<uint8_t> indexed_packet(uint32_t tag, int16_t first, int16_t slot = 0)
+{
+    std::vector<uint8_t> packet(static_cast<size_t>(packet_layout_bytes(tag)));
+    packet_put<uint32_t>(packet.data(), PACKET_TAG_AT, tag);
+    packet_put<int32_t>(packet.data(), PACKET_SIZE_AT, packet_layout_bytes(tag));
+    packet_put<int16_t>(packet.data(), PACKET_SLOT_AT, slot);
+    const int32_t count = packet_vertex_count(tag);
+    for (int16_t i = 0; i < count; ++i) {
+        for (const PacketArray array : {PACKET_VERTICES, PACKET_COLOURS, PACKET_TEXCOORDS})
+            packet_put<int16_t>(packet.data(), packet_index_at(array, count, i),
+                                static_cast<int16_t>(first + i));
+    }
     return packet;
 }
