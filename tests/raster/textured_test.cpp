@@ -1,5 +1,5 @@
 // Textured polygons: texel reads that wrap in both directions, the row stride of a texture that
-// is not square, the three pixel operations, and the slots that cannot be drawn from. A span's
+// is not square, and the slots that cannot be drawn from (the blends are the span test's). A span's
 // texel column is ((left u << E) >> 8 + i x (((right u - left u) / count) >> (8 - E))) >> 8,
 // masked to the texture, and likewise for rows.
 #include "raster/textured.h"
@@ -7,11 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 #include <vector>
 
-#include "host/headless/headless.h"
-#include "platform/mem.h"
 #include "platform/texture.h"
 #include "tests/support/raster_canvas.h"
 
@@ -21,15 +18,12 @@ class TexturedTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        headless_reset();
-        live_blocks = mem_stats().live_blocks;
         tex_init();
     }
 
     void TearDown() override
     {
         tex_free_all();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks);
     }
 
     // A texture whose texel at (column, row) is row x 2^E + column + 1: each says where it is.
@@ -40,15 +34,6 @@ protected:
             tex_pixels(slot)[i] = static_cast<Pixel>(i + 1);
         return slot;
     }
-
-    static int32_t plain_texture(Pixel texel)
-    {
-        const int32_t slot = tex_create(0, 0);
-        tex_pixels(slot)[0] = texel;
-        return slot;
-    }
-
-    int32_t live_blocks = 0;
 };
 
 // The quad (0, 0), (w, 0), (w, h), (0, h) over a numbered texture: the texel each pixel reads,
@@ -99,33 +84,6 @@ TEST_F(TexturedTest, TexelReadsWrapAndFollowTheStrideAndTheLeftFraction)
                     << i << ": " << x << ", " << row;
         }
         EXPECT_EQ(canvas.runs(), runs) << i;
-    }
-}
-
-TEST_F(TexturedTest, AdditiveAndHalfBlendCombineEveryTexelWithTheFrame)
-{
-    // Additive: 30 per channel over black or over channels of 1; over channels of 2 every
-    // channel saturates and the red carry sets bit 15. Half: 15 per channel over black.
-    const int32_t white = plain_texture(0x7FFF);
-    const TexCoordEntry t = {0, 0, {}};
-    const ScreenVertex a = screen_vertex(0, 0), b = screen_vertex(3, 0);
-    const ScreenVertex c = screen_vertex(3, 1), d = screen_vertex(0, 1);
-    for (const auto& [background, added, halved] :
-         {std::tuple<Pixel, Pixel, Pixel>{0x0000, 0x7BDE, 0x3DEF},
-          {0x0421, 0x7BDE, 0x3DEF},
-          {0x0842, 0xFFFF, 0x3DEF + 0x0421}}) {
-        RasterCanvas sum(64, 32, background);
-        raster_tex_add_quad(sum.target(), a, b, c, d, t, t, t, t, white);
-        RasterCanvas half(64, 32, background);
-        raster_tex_half_quad(half.target(), a, b, c, d, t, t, t, t, white);
-        EXPECT_EQ(sum.runs(), (std::vector<PixelRun>{{0, 0, 3}, {1, 0, 3}}));
-        EXPECT_EQ(half.runs(), sum.runs());
-        for (const auto& [row, first, end] : sum.runs()) {
-            for (int32_t x = first; x < end; ++x) {
-                EXPECT_EQ(sum.at(x, row), added) << background;
-                EXPECT_EQ(half.at(x, row), halved) << background;
-            }
-        }
     }
 }
 
