@@ -51,15 +51,15 @@ protected:
         place(first + 3, x, y + side, depth);
     }
 
-    // Appends a packet to the scene buffer; its byte offset in the packet area.
-    template <typename Packet> static int32_t add(const Packet& packet)
+    // Appends the packet's size of bytes to the scene buffer; its byte offset in the packet area.
+    static int32_t add(const QuadPacket& packet)
     {
-        return scene_add_packets(&packet, sizeof packet, 1);
+        return scene_add_packets(&packet, packet.size, 1);
     }
 
-    template <typename Packet> static Packet stored(int32_t offset)
+    static QuadPacket stored(int32_t offset)
     {
-        Packet packet;
+        QuadPacket packet;
         std::memcpy(&packet, scene_current()->packet_area + offset, sizeof packet);
         return packet;
     }
@@ -117,10 +117,7 @@ TEST_F(OrderingTableTest, FlushDrawsKeysFarToNearAndTheLastInsertedOfAKeyFirst)
             place(slot + 1, x + 1 + below(9), y, depth, behind ? VERTEX_CLIPPED : VERTEX_PROJECTED);
             place(slot + 2, x, y + 1 + below(9), depth);
             scene_current()->flat_table[n] = static_cast<Pixel>(rng());
-            const int32_t at =
-                add(tri_packet(PACKET_FLAT_TRI, static_cast<int16_t>(slot),
-                               static_cast<int16_t>(slot + 1), static_cast<int16_t>(slot + 2),
-                               static_cast<int16_t>(n), static_cast<int16_t>(offset)));
+            const int32_t at = add(test_packet(PACKET_FLAT_TRI, slot, n, offset));
             const int32_t key = (behind ? DEPTH_CLIPPED : depth) + offset;
             if (key >= 1 && key < OT_BUCKETS)
                 drawn.emplace_back(key, n);
@@ -136,8 +133,8 @@ TEST_F(OrderingTableTest, FlushDrawsKeysFarToNearAndTheLastInsertedOfAKeyFirst)
         }
         canvas.fill(0);
         draw();
-        ASSERT_FALSE(plain.changed().empty());
-        ASSERT_EQ(canvas.changed(), plain.changed());
+        ASSERT_FALSE(plain.runs().empty());
+        ASSERT_EQ(canvas.first_difference(plain), "");
         if (last_at_zero != OT_EMPTY) {
             EXPECT_EQ(head(0), last_at_zero);
         }
@@ -173,107 +170,109 @@ TEST_F(OrderingTableTest, DepthComesFromAsManyVerticesAsTheTagCounts)
             place(slot, slot, 0, row.depths[slot],
                   slot == row.behind ? VERTEX_CLIPPED : VERTEX_PROJECTED);
         clear_stream();
-        QuadPacket packet = quad_packet(row.tag, 0, 0);
+        QuadPacket packet = test_packet(row.tag, 0);
+        packet.size = PACKET_QUAD_BYTES;
         packet.depth = 77;
         const int32_t at = add(packet);
         ot_insert_packets(*scene_current());
-        EXPECT_EQ(stored<QuadPacket>(at).depth, row.depth) << "tag " << row.tag;
+        EXPECT_EQ(stored(at).depth, row.depth) << "tag " << row.tag;
     }
 }
 
 TEST_F(OrderingTableTest, BackFacesAreDroppedBeforeTheirDepthIsWritten)
 {
-    // (0, 0), (10, 0), (0, 10) runs clockwise on screen, y growing downwards: 10 x 10 - 0 >= 0.
-    // Given as 0, 2, 1 it runs counter-clockwise: 0 x -10 - 10 x 10 < 0.
+    // (0, 0), (0, 10), (10, 0) runs counter-clockwise on screen, y growing downwards:
+    // 0 x -10 - 10 x 10 < 0; (0, 0), (10, 0), (0, 10) clockwise: 10 x 10 - 0 >= 0.
     place(0, 0, 0, 20);
-    place(1, 10, 0, 20);
-    place(2, 0, 10, 20);
-    TriPacket away = tri_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 0, 2, 1, RED_INDEX);
+    place(1, 0, 10, 20);
+    place(2, 10, 0, 20);
+    place(3, 0, 0, 20);
+    place(4, 10, 0, 20);
+    place(5, 0, 10, 20);
+    QuadPacket away = test_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 0, RED_INDEX);
     away.depth = 1234;
     const int32_t culled = add(away);
     draw();
-    EXPECT_EQ(stored<TriPacket>(culled).depth, 1234);
+    EXPECT_EQ(stored(culled).depth, 1234);
     EXPECT_TRUE(canvas.runs().empty());
 
     // The same triangle without the flag, and the other way round with it (one bucket nearer),
     // are drawn; so is one with no area, which passes the test.
-    add(tri_packet(PACKET_FLAT_TRI, 0, 2, 1, RED_INDEX));
+    add(test_packet(PACKET_FLAT_TRI, 0, RED_INDEX));
     draw();
     EXPECT_EQ(canvas.at(1, 5), RED_PIXEL);
-    add(tri_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 0, 1, 2, GREEN_INDEX, -1));
+    add(test_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 3, GREEN_INDEX, -1));
     draw();
     EXPECT_EQ(canvas.at(1, 5), GREEN_PIXEL);
-    place(3, 5, 5, 30);
-    place(4, 10, 10, 30);
-    const int32_t flat = add(tri_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 3, 4, 4, 0));
+    place(6, 5, 5, 30);
+    place(7, 10, 10, 30);
+    place(8, 10, 10, 30);
+    const int32_t flat = add(test_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 6));
     ot_insert_packets(*scene_current());
     EXPECT_EQ(head(30), flat);
 }
 
-TEST_F(OrderingTableTest, PacketsIndexingOutsideTheirTablesAreSkipped)
+// Each row's packet, its own depth 77, comes first in the stream, then a square whose indices are
+// the last of their tables (vertex 1499, flat colour 1199): a packet indexing outside a table is
+// skipped, never given a depth, and the square drawn; a packet smaller than its layout ends the
+// walk.
+TEST_F(OrderingTableTest, PacketsIndexingOutsideTheirTablesAreSkippedAndBadSizesEndTheWalk)
 {
-    place_square(0, 0, 0, 10, 100);
+    place_square(1496, 0, 0, 10, 100);
+    place(30, 0, 0, 100);
     place(31, 0, 0, 100);
-    QuadPacket vertex_beyond = quad_packet(PACKET_FLAT_QUAD, 0, RED_INDEX);
-    vertex_beyond.vertex[3] = 1500;
-    QuadPacket vertex_negative = quad_packet(PACKET_GOURAUD_QUAD, 0, RED_INDEX);
-    vertex_negative.vertex[1] = -1;
-    QuadPacket colour_beyond = quad_packet(PACKET_GOURAUD_ADD_QUAD, 0, RED_INDEX);
-    colour_beyond.colour[2] = 1500;
-    QuadPacket texcoord_beyond = quad_packet(PACKET_TEX_QUAD, 0, RED_INDEX);
-    texcoord_beyond.texcoord[0] = 1200;
-    // A textured packet naming an empty slot.
-    QuadPacket no_texture = quad_packet(PACKET_TEX_QUAD, 0, 0);
-    no_texture.slot = 3;
-    for (const QuadPacket& packet :
-         {vertex_beyond, vertex_negative, quad_packet(PACKET_FLAT_QUAD, 0, 1200), colour_beyond,
-          texcoord_beyond, no_texture})
-        add(packet);
-    // The back-face test reads three vertices of any packet, a marker's spare bytes included.
-    MarkerPacket marker_beyond = marker_packet(PACKET_MARKER | PACKET_FLAG_CULL_BACK, 31);
-    packet_put<int16_t>(reinterpret_cast<uint8_t*>(&marker_beyond),
-                        packet_index_at(PACKET_VERTICES, 1, 2), 1500);
-    for (const MarkerPacket& packet :
-         {marker_beyond, marker_packet(PACKET_MARKER, 1500), marker_packet(PACKET_MARKER, -5)})
-        add(packet);
-    // Two vertices, but the back-face test reads a third, which must lie in the table too.
-    TriPacket two_vertices = tri_packet(2 | PACKET_FLAG_CULL_BACK, 0, 0, 0, RED_INDEX);
-    two_vertices.vertex[2] = 1500;
-    const int32_t two = add(two_vertices);
-    draw();
-    EXPECT_EQ(stored<TriPacket>(two).depth, 0) << "never given a depth";
-    EXPECT_TRUE(canvas.runs().empty());
-
-    // Packets after them are still walked, and the last indices of each table are in it.
-    QuadPacket last = quad_packet(PACKET_FLAT_QUAD, 0, 1199);
-    last.vertex[3] = 1499;
-    place(1499, 0, 10, 100);
     scene_header().flat_colours[1199] = BLUE_PIXEL;
-    add(last);
-    draw();
-    EXPECT_EQ(canvas.at(0, 0), BLUE_PIXEL);
+    // The int16 at byte at of the packet with vertices from vertex, and what it is set to.
+    const struct {
+        uint32_t tag;
+        int32_t vertex;
+        size_t at;
+        int16_t value;
+        bool ends;
+    } rows[] = {
+        {PACKET_FLAT_QUAD, 0, packet_index_at(PACKET_VERTICES, 4, 3), 1500, false},
+        {PACKET_GOURAUD_QUAD, 0, packet_index_at(PACKET_VERTICES, 4, 1), -1, false},
+        {PACKET_FLAT_QUAD, 0, packet_index_at(PACKET_COLOURS, 4, 0), 1200, false},
+        {PACKET_GOURAUD_ADD_QUAD, 0, packet_index_at(PACKET_COLOURS, 4, 2), 1500, false},
+        {PACKET_TEX_QUAD, 0, packet_index_at(PACKET_TEXCOORDS, 4, 0), 1200, false},
+        {PACKET_MARKER, 0, PACKET_SLOT_AT, 1500, false},
+        {PACKET_MARKER, 0, PACKET_SLOT_AT, -5, false},
+        // The back-face test reads three vertices of any packet, a marker's spare bytes
+        // included, and of a packet of two vertices (here two on one point, which no turn
+        // drops).
+        {PACKET_MARKER | PACKET_FLAG_CULL_BACK, 0, packet_index_at(PACKET_VERTICES, 1, 2), 1500,
+         false},
+        {2 | PACKET_FLAG_CULL_BACK, 30, packet_index_at(PACKET_VERTICES, 2, 2), 1500, false},
+        // The size field's low half.
+        {PACKET_FLAT_TRI, 0, PACKET_SIZE_AT, PACKET_MARKER_BYTES, true},
+    };
+    for (const auto& row : rows) {
+        clear_stream();
+        QuadPacket bad = test_packet(row.tag, row.vertex);
+        bad.depth = 77;
+        packet_put<int16_t>(reinterpret_cast<uint8_t*>(&bad), row.at, row.value);
+        const int32_t at = scene_add_packets(&bad, packet_layout_bytes(row.tag), 1);
+        add(test_packet(PACKET_FLAT_QUAD, 1496, 1199));
+        canvas.fill(0);
+        draw();
+        EXPECT_EQ(stored(at).depth, 77) << row.tag << " at " << row.at;
+        EXPECT_EQ(canvas.at(0, 0), row.ends ? 0 : BLUE_PIXEL) << row.tag << " at " << row.at;
+    }
 }
 
-TEST_F(OrderingTableTest, PacketsTooSmallForTheirLayoutOrPastTheAreaEndTheWalk)
+TEST_F(OrderingTableTest, PacketsPastTheAreaOrBeyondTheCountEndTheWalk)
 {
     place_square(0, 0, 0, 10, 100);
-    add(quad_packet(PACKET_FLAT_QUAD, 0, RED_INDEX));
-    TriPacket short_triangle = tri_packet(PACKET_FLAT_TRI, 0, 1, 2, GREEN_INDEX);
-    short_triangle.size = PACKET_MARKER_BYTES;
-    const int32_t short_one = add(short_triangle);
-    add(quad_packet(PACKET_FLAT_QUAD, 0, GREEN_INDEX));
-    // The count claims more packets than were written: the zeros after them end the walk too.
+    add(test_packet(PACKET_FLAT_QUAD, 0, RED_INDEX));
+    // The count claims more packets than were written: the zeros after them end the walk.
     scene_header().packet_count += 5;
-    ot_insert_packets(*scene_current());
-    EXPECT_EQ(stored<QuadPacket>(head(100)).link, OT_EMPTY);
-    EXPECT_EQ(stored<TriPacket>(short_one).depth, 0);
-    ot_flush(*scene_current(), canvas.target());
+    draw();
     EXPECT_EQ(canvas.at(0, 0), RED_PIXEL);
 
     // A packet that ends exactly at the end of the area is drawn; four bytes more and it is not.
     SceneBuffer& buffer = *scene_current();
     uint8_t* last = buffer.packet_area + buffer.packet_bytes - PACKET_QUAD_BYTES;
-    QuadPacket packet = quad_packet(PACKET_FLAT_QUAD, 0, BLUE_INDEX);
+    QuadPacket packet = test_packet(PACKET_FLAT_QUAD, 0, BLUE_INDEX);
     for (const int32_t size : {PACKET_QUAD_BYTES + 4, PACKET_QUAD_BYTES}) {
         packet.size = size;
         std::memcpy(last, &packet, sizeof packet);

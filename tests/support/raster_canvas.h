@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -66,15 +67,6 @@ public:
         return true;
     }
 
-    bool guard_row_untouched()
-    {
-        for (int32_t x = 0; x < width_; ++x) {
-            if (at(x, height_) != background_)
-                return false;
-        }
-        return true;
-    }
-
     // Every run of pixels that differ from the background, row by row, guard row included.
     std::vector<PixelRun> runs()
     {
@@ -94,17 +86,18 @@ public:
         return found;
     }
 
-    // Every pixel of the counted rows that differs from the background, as (x, y, value).
-    std::vector<std::tuple<int32_t, int32_t, Pixel>> changed()
+    // The first pixel of the counted rows or the guard row that differs from other's, or ""
+    // when every one matches.
+    std::string first_difference(RasterCanvas& other)
     {
-        std::vector<std::tuple<int32_t, int32_t, Pixel>> found;
-        for (int32_t y = 0; y < height_; ++y) {
+        for (int32_t y = 0; y <= height_; ++y) {
             for (int32_t x = 0; x < width_; ++x) {
-                if (at(x, y) != background_)
-                    found.emplace_back(x, y, at(x, y));
+                if (at(x, y) != other.at(x, y))
+                    return "pixel " + std::to_string(x) + "," + std::to_string(y) + ": " +
+                           std::to_string(at(x, y)) + ", not " + std::to_string(other.at(x, y));
             }
         }
-        return found;
+        return "";
     }
 
 private:
