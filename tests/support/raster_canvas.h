@@ -54,15 +54,13 @@ public:
 
     bool canaries_intact()
     {
-        for (int32_t i = 0; i < CANARY_PIXELS; ++i) {
-            if (store_[i] != CANARY || store_[store_.size() - 1 - i] != CANARY)
+        for (size_t i = 0; i < store_.size(); ++i) {
+            // Wraps round for the canaries before the first row.
+            const size_t pixel = i - CANARY_PIXELS;
+            const bool drawn = pixel < static_cast<size_t>(pitch_) * (height_ + 1) &&
+                               static_cast<int32_t>(pixel % pitch_) < width_;
+            if (!drawn && store_[i] != CANARY)
                 return false;
-        }
-        for (int32_t y = 0; y <= height_; ++y) {
-            for (int32_t x = width_; x < pitch_; ++x) {
-                if (at(x, y) != CANARY)
-                    return false;
-            }
         }
         return true;
     }
@@ -72,15 +70,13 @@ public:
     {
         std::vector<PixelRun> found;
         for (int32_t y = 0; y <= height_; ++y) {
-            for (int32_t x = 0; x < width_;) {
-                if (at(x, y) == background_) {
-                    ++x;
+            for (int32_t x = 0; x < width_; ++x) {
+                if (at(x, y) == background_)
                     continue;
-                }
-                const int32_t first = x;
-                while (x < width_ && at(x, y) != background_)
-                    ++x;
-                found.emplace_back(y, first, x);
+                if (x > 0 && at(x - 1, y) != background_)
+                    std::get<2>(found.back()) = x + 1;
+                else
+                    found.emplace_back(y, x, x + 1);
             }
         }
         return found;
