@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -20,10 +21,8 @@
 namespace {
 
 constexpr int16_t RED_INDEX = 0;
-constexpr int16_t GREEN_INDEX = 1;
 constexpr int16_t BLUE_INDEX = 2;
 constexpr Pixel RED_PIXEL = 0x7C00;
-constexpr Pixel GREEN_PIXEL = 0x03E0;
 constexpr Pixel BLUE_PIXEL = 0x001F;
 
 class OrderingTableTest : public SceneFixture {
@@ -55,13 +54,6 @@ protected:
     static int32_t add(const QuadPacket& packet)
     {
         return scene_add_packets(&packet, packet.size, 1);
-    }
-
-    static QuadPacket stored(int32_t offset)
-    {
-        QuadPacket packet;
-        std::memcpy(&packet, scene_current()->packet_area + offset, sizeof packet);
-        return packet;
     }
 
     static void clear_stream()
@@ -141,122 +133,89 @@ TEST_F(OrderingTableTest, FlushDrawsKeysFarToNearAndTheLastInsertedOfAKeyFirst)
     }
 }
 
-TEST_F(OrderingTableTest, DepthComesFromAsManyVerticesAsTheTagCounts)
+// What the walk makes of one packet, given a depth of its own of 77 and vertices (and a slot
+// field) from a group of slots, then changed at one byte offset or not: the depth it is given (77
+// when it is skipped: faces away or indexes outside a table), and whether the walk goes on to a
+// square after it, whose indices are the last of their tables (vertex 1499, flat colour 1199).
+TEST_F(OrderingTableTest, EachPacketGetsTheDepthOfItsVertexCountOrIsSkippedOrEndsTheWalk)
 {
-    // A quad's layout with vertex slots 0 to 3 in its vertex array and 0 in its slot field, its
-    // own depth 77; the vertex slots' depths, and which slot is behind the eye (-1: none).
-    const struct {
-        uint32_t tag;
-        int32_t depths[4];
-        int32_t behind;
-        int32_t depth;
-    } rows[] = {
-        {2, {7, 10, 99, 99}, -1, 8},                         // (7 + 10) >> 1
-        {PACKET_FLAT_TRI, {-1, -1, 0, 99}, -1, 0},           // -2 / 3 truncates toward 0, not -1
-        {PACKET_FLAT_QUAD, {-1, -1, -2, -2}, -1, -2},        // -6 >> 2 rounds down, not to -1
-        {PACKET_FLAT_QUAD, {1, 2, 3, 5}, -1, 2},             // 11 >> 2
-        {PACKET_MARKER, {33, 99, 99, 99}, -1, 33},           // one: the slot field's vertex
-        {9, {33, 99, 99, 99}, -1, 33},                       // any other code of count 1
-        {0, {1, 2, 3, 4}, -1, 77},                           // counts 0, 5, 6 and 7 keep their own
-        {5, {1, 2, 3, 4}, -1, 77},                           //
-        {6, {1, 2, 3, 4}, -1, 77},                           //
-        {7, {1, 2, 3, 4}, -1, 77},                           //
-        {2, {7, 10, 99, 99}, 1, DEPTH_CLIPPED},              // a vertex read is behind the eye
-        {PACKET_FLAT_TRI, {7, 10, 12, 99}, 3, 9},            // one that is not read does not count
-        {PACKET_MARKER, {33, 99, 99, 99}, 0, DEPTH_CLIPPED}, //
-    };
-    for (const auto& row : rows) {
-        for (int32_t slot = 0; slot < 4; ++slot)
-            place(slot, slot, 0, row.depths[slot],
-                  slot == row.behind ? VERTEX_CLIPPED : VERTEX_PROJECTED);
-        clear_stream();
-        QuadPacket packet = test_packet(row.tag, 0);
-        packet.size = PACKET_QUAD_BYTES;
-        packet.depth = 77;
-        const int32_t at = add(packet);
-        ot_insert_packets(*scene_current());
-        EXPECT_EQ(stored(at).depth, row.depth) << "tag " << row.tag;
-    }
-}
-
-TEST_F(OrderingTableTest, BackFacesAreDroppedBeforeTheirDepthIsWritten)
-{
-    // (0, 0), (0, 10), (10, 0) runs counter-clockwise on screen, y growing downwards:
-    // 0 x -10 - 10 x 10 < 0; (0, 0), (10, 0), (0, 10) clockwise: 10 x 10 - 0 >= 0.
-    place(0, 0, 0, 20);
-    place(1, 0, 10, 20);
-    place(2, 10, 0, 20);
-    place(3, 0, 0, 20);
-    place(4, 10, 0, 20);
-    place(5, 0, 10, 20);
-    QuadPacket away = test_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 0, RED_INDEX);
-    away.depth = 1234;
-    const int32_t culled = add(away);
-    draw();
-    EXPECT_EQ(stored(culled).depth, 1234);
-    EXPECT_TRUE(canvas.runs().empty());
-
-    // The same triangle without the flag, and the other way round with it (one bucket nearer),
-    // are drawn; so is one with no area, which passes the test.
-    add(test_packet(PACKET_FLAT_TRI, 0, RED_INDEX));
-    draw();
-    EXPECT_EQ(canvas.at(1, 5), RED_PIXEL);
-    add(test_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 3, GREEN_INDEX, -1));
-    draw();
-    EXPECT_EQ(canvas.at(1, 5), GREEN_PIXEL);
-    place(6, 5, 5, 30);
-    place(7, 10, 10, 30);
-    place(8, 10, 10, 30);
-    const int32_t flat = add(test_packet(PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 6));
-    ot_insert_packets(*scene_current());
-    EXPECT_EQ(head(30), flat);
-}
-
-// Each row's packet, its own depth 77, comes first in the stream, then a square whose indices are
-// the last of their tables (vertex 1499, flat colour 1199): a packet indexing outside a table is
-// skipped, never given a depth, and the square drawn; a packet smaller than its layout ends the
-// walk.
-TEST_F(OrderingTableTest, PacketsIndexingOutsideTheirTablesAreSkippedAndBadSizesEndTheWalk)
-{
-    place_square(1496, 0, 0, 10, 100);
-    place(30, 0, 0, 100);
-    place(31, 0, 0, 100);
+    constexpr int16_t HELD = 77;
+    constexpr size_t UNCHANGED = PACKET_DEPTH_AT;
+    // Slots 0 to 2 run counter-clockwise on screen, y growing downwards: 0 x -10 - 10 x 10 < 0;
+    // slots 3 to 5 clockwise: 10 x 10 - 0 >= 0; slots 6 to 8 have no area.
+    for (const auto& [slot, x, y, depth] : {std::array{0, 0, 0, 20},
+                                            {1, 0, 10, 20},
+                                            {2, 10, 0, 20},
+                                            {3, 0, 0, 20},
+                                            {4, 10, 0, 20},
+                                            {5, 0, 10, 20},
+                                            {6, 5, 5, 30},
+                                            {7, 10, 10, 30},
+                                            {8, 10, 10, 30},
+                                            {30, 0, 0, 100},
+                                            {31, 0, 0, 100}})
+        place(slot, x, y, depth);
+    const int32_t depths[] = {7, 10, -1, -1, 0, -1, -1, -2, -2, 1, 2, 3, 5, 33, 7, 12};
+    for (int32_t i = 0; i < 16; ++i)
+        place(10 + i, 0, 0, depths[i], i == 14 ? VERTEX_CLIPPED : VERTEX_PROJECTED);
+    place_square(1496, 40, 20, 10, 100);
     scene_header().flat_colours[1199] = BLUE_PIXEL;
-    // The int16 at byte at of the packet with vertices from vertex, and what it is set to.
     const struct {
         uint32_t tag;
         int32_t vertex;
         size_t at;
         int16_t value;
+        int32_t depth;
         bool ends;
     } rows[] = {
-        {PACKET_FLAT_QUAD, 0, packet_index_at(PACKET_VERTICES, 4, 3), 1500, false},
-        {PACKET_GOURAUD_QUAD, 0, packet_index_at(PACKET_VERTICES, 4, 1), -1, false},
-        {PACKET_FLAT_QUAD, 0, packet_index_at(PACKET_COLOURS, 4, 0), 1200, false},
-        {PACKET_GOURAUD_ADD_QUAD, 0, packet_index_at(PACKET_COLOURS, 4, 2), 1500, false},
-        {PACKET_TEX_QUAD, 0, packet_index_at(PACKET_TEXCOORDS, 4, 0), 1200, false},
-        {PACKET_MARKER, 0, PACKET_SLOT_AT, 1500, false},
-        {PACKET_MARKER, 0, PACKET_SLOT_AT, -5, false},
+        {2, 10, UNCHANGED, HELD, 8, false},                 // (7 + 10) >> 1
+        {PACKET_FLAT_TRI, 12, UNCHANGED, HELD, 0, false},   // -2 / 3 truncates toward 0, not -1
+        {PACKET_FLAT_QUAD, 15, UNCHANGED, HELD, -2, false}, // -6 >> 2 rounds down, not to -1
+        {PACKET_FLAT_QUAD, 19, UNCHANGED, HELD, 2, false},  // 11 >> 2
+        {PACKET_MARKER, 23, UNCHANGED, HELD, 33, false},    // one: the slot field's vertex
+        {9, 23, UNCHANGED, HELD, 33, false},                // any other code of count 1
+        {0, 19, UNCHANGED, HELD, HELD, false},              // counts 0, 5, 6 and 7 keep their own
+        {5, 19, UNCHANGED, HELD, HELD, false},
+        {6, 19, UNCHANGED, HELD, HELD, false},
+        {7, 19, UNCHANGED, HELD, HELD, false},
+        {2, 23, UNCHANGED, HELD, DEPTH_CLIPPED, false},             // a vertex behind the eye
+        {PACKET_FLAT_TRI, 21, UNCHANGED, HELD, 13, false},          // one not read: 41 / 3
+        {PACKET_MARKER, 24, UNCHANGED, HELD, DEPTH_CLIPPED, false}, //
+        {PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 0, UNCHANGED, HELD, HELD, false}, // faces away
+        {PACKET_FLAT_TRI, 0, UNCHANGED, HELD, 20, false}, // not asked to cull
+        {PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 3, UNCHANGED, HELD, 20, false},
+        {PACKET_FLAT_TRI | PACKET_FLAG_CULL_BACK, 6, UNCHANGED, HELD, 30, false}, // no area
+        {PACKET_FLAT_QUAD, 0, packet_index_at(PACKET_VERTICES, 4, 3), 1500, HELD, false},
+        {PACKET_GOURAUD_QUAD, 0, packet_index_at(PACKET_VERTICES, 4, 1), -1, HELD, false},
+        {PACKET_FLAT_QUAD, 0, packet_index_at(PACKET_COLOURS, 4, 0), 1200, HELD, false},
+        {PACKET_GOURAUD_ADD_QUAD, 0, packet_index_at(PACKET_COLOURS, 4, 2), 1500, HELD, false},
+        {PACKET_TEX_QUAD, 0, packet_index_at(PACKET_TEXCOORDS, 4, 0), 1200, HELD, false},
+        {PACKET_MARKER, 0, PACKET_SLOT_AT, 1500, HELD, false},
+        {PACKET_MARKER, 0, PACKET_SLOT_AT, -5, HELD, false},
         // The back-face test reads three vertices of any packet, a marker's spare bytes
         // included, and of a packet of two vertices (here two on one point, which no turn
         // drops).
         {PACKET_MARKER | PACKET_FLAG_CULL_BACK, 0, packet_index_at(PACKET_VERTICES, 1, 2), 1500,
-         false},
-        {2 | PACKET_FLAG_CULL_BACK, 30, packet_index_at(PACKET_VERTICES, 2, 2), 1500, false},
-        // The size field's low half.
-        {PACKET_FLAT_TRI, 0, PACKET_SIZE_AT, PACKET_MARKER_BYTES, true},
+         HELD, false},
+        {2 | PACKET_FLAG_CULL_BACK, 30, packet_index_at(PACKET_VERTICES, 2, 2), 1500, HELD, false},
+        // A size below the layout (the size field's low half).
+        {PACKET_FLAT_TRI, 0, PACKET_SIZE_AT, PACKET_MARKER_BYTES, HELD, true},
     };
     for (const auto& row : rows) {
         clear_stream();
-        QuadPacket bad = test_packet(row.tag, row.vertex);
-        bad.depth = 77;
-        packet_put<int16_t>(reinterpret_cast<uint8_t*>(&bad), row.at, row.value);
-        const int32_t at = scene_add_packets(&bad, packet_layout_bytes(row.tag), 1);
+        QuadPacket packet = test_packet(row.tag, row.vertex, 0, 0, row.vertex);
+        packet.depth = HELD;
+        packet_put<int16_t>(reinterpret_cast<uint8_t*>(&packet), row.at, row.value);
+        const int32_t at = scene_add_packets(&packet, packet_layout_bytes(row.tag), 1);
         add(test_packet(PACKET_FLAT_QUAD, 1496, 1199));
         canvas.fill(0);
         draw();
-        EXPECT_EQ(stored(at).depth, 77) << row.tag << " at " << row.at;
-        EXPECT_EQ(canvas.at(0, 0), row.ends ? 0 : BLUE_PIXEL) << row.tag << " at " << row.at;
+        const int16_t depth =
+            packet_get<int16_t>(scene_current()->packet_area + at, PACKET_DEPTH_AT);
+        EXPECT_EQ(depth, row.depth)
+            << "tag " << row.tag << ", vertex " << row.vertex << ", at " << row.at;
+        EXPECT_EQ(canvas.at(45, 25), row.ends ? 0 : BLUE_PIXEL)
+            << "tag " << row.tag << ", at " << row.at;
     }
 }
 
