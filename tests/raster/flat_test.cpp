@@ -77,8 +77,8 @@ TEST(FlatTest, PolygonsFollowTheWalkingRules)
             raster_flat_tri(canvas.target(), c[0], c[1], c[2], WHITE);
         else
             raster_flat_quad(canvas.target(), c[0], c[1], c[2], c[3], WHITE);
+        // The runs include the guard row's, which a polygon never reaches.
         EXPECT_EQ(canvas.runs(), rows[i].runs) << "row " << i;
-        EXPECT_TRUE(canvas.guard_row_untouched()) << "row " << i;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -53,23 +54,12 @@ public:
 
     bool canaries_intact()
     {
-        for (int32_t i = 0; i < CANARY_PIXELS; ++i) {
-            if (store_[i] != CANARY || store_[store_.size() - 1 - i] != CANARY)
-                return false;
-        }
-        for (int32_t y = 0; y <= height_; ++y) {
-            for (int32_t x = width_; x < pitch_; ++x) {
-                if (at(x, y) != CANARY)
-                    return false;
-            }
-        }
-        return true;
-    }
-
-    bool guard_row_untouched()
-    {
-        for (int32_t x = 0; x < width_; ++x) {
-            if (at(x, height_) != background_)
+        for (size_t i = 0; i < store_.size(); ++i) {
+            // Wraps round for the canaries before the first row.
+            const size_t pixel = i - CANARY_PIXELS;
+            const bool drawn = pixel < static_cast<size_t>(pitch_) * (height_ + 1) &&
+                               static_cast<int32_t>(pixel % pitch_) < width_;
+            if (!drawn && store_[i] != CANARY)
                 return false;
         }
         return true;
@@ -80,31 +70,30 @@ public:
     {
         std::vector<PixelRun> found;
         for (int32_t y = 0; y <= height_; ++y) {
-            for (int32_t x = 0; x < width_;) {
-                if (at(x, y) == background_) {
-                    ++x;
+            for (int32_t x = 0; x < width_; ++x) {
+                if (at(x, y) == background_)
                     continue;
-                }
-                const int32_t first = x;
-                while (x < width_ && at(x, y) != background_)
-                    ++x;
-                found.emplace_back(y, first, x);
+                if (x > 0 && at(x - 1, y) != background_)
+                    std::get<2>(found.back()) = x + 1;
+                else
+                    found.emplace_back(y, x, x + 1);
             }
         }
         return found;
     }
 
-    // Every pixel of the counted rows that differs from the background, as (x, y, value).
-    std::vector<std::tuple<int32_t, int32_t, Pixel>> changed()
+    // The first pixel of the counted rows or the guard row that differs from other's, or ""
+    // when every one matches.
+    std::string first_difference(RasterCanvas& other)
     {
-        std::vector<std::tuple<int32_t, int32_t, Pixel>> found;
-        for (int32_t y = 0; y < height_; ++y) {
+        for (int32_t y = 0; y <= height_; ++y) {
             for (int32_t x = 0; x < width_; ++x) {
-                if (at(x, y) != background_)
-                    found.emplace_back(x, y, at(x, y));
+                if (at(x, y) != other.at(x, y))
+                    return "pixel " + std::to_string(x) + "," + std::to_string(y) + ": " +
+                           std::to_string(at(x, y)) + ", not " + std::to_string(other.at(x, y));
             }
         }
-        return found;
+        return "";
     }
 
 private:
