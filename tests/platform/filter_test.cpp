@@ -6,13 +6,13 @@
 
 #include <vector>
 
-#include "app/app.h"
 #include "host/headless/headless.h"
 #include "platform/filter_floor.h"
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "platform/texture.h"
 #include "tests/support/generator.h"
+#include "tests/support/text_layers.h"
 
 namespace {
 
@@ -39,16 +39,12 @@ int32_t wrap_texel(int32_t value, int32_t divisor)
     return ((floored % 128) + 128) % 128;
 }
 
-class FilterTest : public ::testing::Test {
+class FilterTest : public TextLayersTest {
 protected:
     void start(int32_t client_height = HEADLESS_CLIENT_HEIGHT)
     {
-        HeadlessConfig config;
-        config.client_height = client_height;
-        headless_reset(config);
         filter_reset();
-        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
-        ASSERT_NE(window, nullptr);
+        TextLayersTest::start(HEADLESS_CLIENT_WIDTH, client_height);
         w = surface_width();
         h = surface_height();
     }
@@ -60,7 +56,7 @@ protected:
 
     void TearDown() override
     {
-        app_teardown();
+        TextLayersTest::TearDown();
         filter_reset();
     }
 
@@ -82,7 +78,6 @@ protected:
         return buffer(index);
     }
 
-    HostWindow* window = nullptr;
     int32_t w = 0;
     int32_t h = 0;
 };
@@ -214,7 +209,6 @@ TEST_F(FilterTest, FloorMapsTheTextureOverTheLowerThird)
     filter_run_pre();
     EXPECT_EQ(buffer(), before);
     for (const int32_t client_height : {HEADLESS_CLIENT_HEIGHT, 3, 4}) {
-        app_teardown();
         start(client_height);
         ASSERT_EQ(tex_create(7, 7), FLOOR_TEXTURE_SLOT);
         Pixel* texels = tex_pixels(FLOOR_TEXTURE_SLOT);

@@ -8,30 +8,22 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
 #include "host/emulated/emulated.h"
 #include "host/headless/headless.h"
+#include "tests/support/text_layers.h"
 #include "text/msgwin.h"
 #include "text/text.h"
 
 namespace {
 
-class SurfaceTest : public ::testing::Test {
+// The demo's window stays hidden (its effects keep the hidden bit), so that the frames show the
+// surface alone.
+class SurfaceTest : public TextLayersTest {
 protected:
-    // Start-up on a client of that size, which shows that many error boxes.
-    void start(int32_t client_width = HEADLESS_CLIENT_WIDTH,
-               int32_t client_height = HEADLESS_CLIENT_HEIGHT, size_t boxes = 0)
+    void start(int32_t width = HEADLESS_CLIENT_WIDTH, int32_t height = HEADLESS_CLIENT_HEIGHT,
+               size_t boxes = 0)
     {
-        app_teardown();
-        HeadlessConfig config;
-        config.client_width = client_width;
-        config.client_height = client_height;
-        headless_reset(config);
-        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
-        ASSERT_NE(window, nullptr);
-        ASSERT_EQ(headless_error_boxes().size(), boxes);
-        // The demo's window stays hidden (its effects keep the hidden bit), so that the frames
-        // show the surface alone.
+        TextLayersTest::start(width, height, boxes);
         msgwin_set_effect(0, MSGWIN_HIDDEN);
     }
 
@@ -40,17 +32,10 @@ protected:
         start();
     }
 
-    void TearDown() override
-    {
-        app_teardown();
-    }
-
     static std::pair<uint32_t, uint32_t> reads_and_last_tick()
     {
         return {headless_tick_reads(), headless_last_tick()};
     }
-
-    HostWindow* window = nullptr;
 };
 
 TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStartAcrossTheTickCounterWrap)

@@ -37,24 +37,33 @@ inline void test_line(std::vector<TestGlyph>& glyphs, int32_t x, int32_t top,
     }
 }
 
+// The program started on a headless client of client_width x client_height, with the test face
+// unless told; start() starts it again on a client of another size, which shows that many error
+// boxes.
 class TextLayersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HeadlessConfig config;
-        config.client_width = client_width;
-        config.client_height = client_height;
-        headless_reset(config);
-        if (use_test_face)
-            headless_use_face(test_face());
-        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
-        ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(headless_error_boxes().empty());
+        start(client_width, client_height);
     }
 
     void TearDown() override
     {
         app_teardown();
+    }
+
+    void start(int32_t width, int32_t height, size_t boxes = 0)
+    {
+        app_teardown();
+        HeadlessConfig config;
+        config.client_width = width;
+        config.client_height = height;
+        headless_reset(config);
+        if (use_test_face)
+            headless_use_face(test_face());
+        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
+        ASSERT_NE(window, nullptr);
+        ASSERT_EQ(headless_error_boxes().size(), boxes);
     }
 
     static Pixel* layer(int32_t slot)

@@ -189,7 +189,7 @@ TEST_F(MsgwinTest, EveryEffectCompositesThePlainWords)
                           between(0, 80),
                           between(0, 40),
                           between(0, 9) | hidden * MSGWIN_HIDDEN,
-                          tinted ? rng() : MSGWIN_TINT_FULL,
+                          tinted ? static_cast<uint32_t>(rng()) : MSGWIN_TINT_FULL,
                           between(0, 16),
                           {}};
         }
