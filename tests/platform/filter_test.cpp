@@ -43,7 +43,6 @@ class FilterTest : public TextLayersTest {
 protected:
     void start(int32_t client_height = HEADLESS_CLIENT_HEIGHT)
     {
-        filter_reset();
         TextLayersTest::start(HEADLESS_CLIENT_WIDTH, client_height);
         w = surface_width();
         h = surface_height();
@@ -52,12 +51,6 @@ protected:
     void SetUp() override
     {
         start();
-    }
-
-    void TearDown() override
-    {
-        TextLayersTest::TearDown();
-        filter_reset();
     }
 
     // A whole frame buffer, guard row included: the current one unless told.

@@ -11,27 +11,12 @@
 #include "host/emulated/emulated.h"
 #include "host/headless/headless.h"
 #include "tests/support/text_layers.h"
-#include "text/msgwin.h"
 #include "text/text.h"
 
 namespace {
 
-// The demo's window stays hidden (its effects keep the hidden bit), so that the frames show the
-// surface alone.
 class SurfaceTest : public TextLayersTest {
 protected:
-    void start(int32_t width = HEADLESS_CLIENT_WIDTH, int32_t height = HEADLESS_CLIENT_HEIGHT,
-               size_t boxes = 0)
-    {
-        TextLayersTest::start(width, height, boxes);
-        msgwin_set_effect(0, MSGWIN_HIDDEN);
-    }
-
-    void SetUp() override
-    {
-        start();
-    }
-
     static std::pair<uint32_t, uint32_t> reads_and_last_tick()
     {
         return {headless_tick_reads(), headless_last_tick()};
@@ -60,13 +45,13 @@ TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStartAcrossTheTickCounterW
     EXPECT_EQ(headless_tick_reads(), 10u);
     // Across the wrap, one tick a read: 20 reads from 0xFFFFFFF7 to 10. The first frame never
     // waits, just after boot or half-way round the counter where tick - 0 reads as negative.
-    start();
+    start(HEADLESS_CLIENT_WIDTH, HEADLESS_CLIENT_HEIGHT);
     headless_set_ticks(0xFFFFFFF6u);
     app_frame(window);
     app_frame(window);
     EXPECT_EQ(reads_and_last_tick(), std::pair(21u, 10u));
     for (const uint32_t ticks : {3u, 0x80000005u}) {
-        start();
+        start(HEADLESS_CLIENT_WIDTH, HEADLESS_CLIENT_HEIGHT);
         headless_set_ticks(ticks);
         app_frame(window);
         EXPECT_EQ(reads_and_last_tick(), std::pair(1u, ticks));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "platform/filter.h"
 #include "platform/surface.h"
 #include "tests/support/test_face.h"
 #include "text/text.h"
@@ -47,14 +48,16 @@ protected:
         start(client_width, client_height);
     }
 
+    // No frame filter is left selected for the next test.
     void TearDown() override
     {
         app_teardown();
+        filter_reset();
     }
 
     void start(int32_t width, int32_t height, size_t boxes = 0)
     {
-        app_teardown();
+        TearDown();
         HeadlessConfig config;
         config.client_width = width;
         config.client_height = height;
