@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_program.h"
@@ -77,18 +78,12 @@ void fuzz_frames(FuzzInput& in)
 void fuzz_floor_image(FuzzInput& in)
 {
     tex_free_all();
-    int32_t log2_width = FLOOR_TEXTURE_LOG2;
-    int32_t log2_height = FLOOR_TEXTURE_LOG2;
-    switch (fuzz_byte(in) % FUZZ_FLOOR_IMAGES) {
-    case FUZZ_NO_IMAGE:
+    const int32_t image = fuzz_byte(in) % FUZZ_FLOOR_IMAGES;
+    if (image == FUZZ_NO_IMAGE)
         return;
-    case FUZZ_OTHER_IMAGE:
-        log2_width = fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1);
-        log2_height = fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1);
-        break;
-    default:
-        break;
-    }
+    const bool other = image == FUZZ_OTHER_IMAGE;
+    const int32_t log2_width = other ? fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1) : FLOOR_TEXTURE_LOG2;
+    const int32_t log2_height = other ? fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1) : FLOOR_TEXTURE_LOG2;
     const int32_t slot = tex_create(log2_width, log2_height);
     fuzz_fill(tex_pixels(slot), size_t{1} << (log2_width + log2_height), fuzz_pattern(in));
 }
@@ -102,11 +97,10 @@ void fuzz_filters(FuzzInput& in)
     }
 }
 
-Vec3 fuzz_vec3(FuzzInput& in, int32_t low, int32_t high)
+// Three values in low..high (read in order, as a braced list reads them) and a fourth of 0.
+template <typename Triple> Triple fuzz_triple(FuzzInput& in, int32_t low, int32_t high)
 {
-    const int32_t x = fuzz_number(in, low, high);
-    const int32_t y = fuzz_number(in, low, high);
-    return {x, y, fuzz_number(in, low, high), 0};
+    return {fuzz_number(in, low, high), fuzz_number(in, low, high), fuzz_number(in, low, high), 0};
 }
 
 // The stores as start-up makes them, then the input's own scripts after the burst.
@@ -120,15 +114,15 @@ void fuzz_scripts(FuzzInput& in)
     for (int32_t script = fuzz_byte(in) % (FUZZ_MAX_SCRIPTS + 1); script > 0; --script) {
         effect_begin_script();
         for (int32_t step = fuzz_byte(in) % FUZZ_MAX_STEPS; step >= 0; --step) {
-            const int32_t model = fuzz_number(in, -1, MODEL_STARBURST + 1);
-            const int32_t position = fuzz_number(in, -1, EFFECT_POSITION_INSTANCE + 1);
-            const int32_t rotation = fuzz_number(in, -1, EFFECT_ROTATION_ROLL + 1);
-            const int32_t scale = fuzz_number(in, -1, EFFECT_SCALE_SQUARE + 1);
-            const int32_t colour = fuzz_number(in, -1, EFFECT_COLOUR_FADE_OUT + 1);
-            const int32_t start_frame = fuzz_number(in, -2, FUZZ_MAX_FRAMES);
-            effect_add_step(model, position, rotation, scale, colour, start_frame,
-                            static_cast<int32_t>(fuzz_word(in)),
-                            fuzz_number(in, 0, EFFECT_KIND_MODEL + 1));
+            std::apply(effect_add_step,
+                       std::tuple{fuzz_number(in, -1, MODEL_STARBURST + 1),
+                                  fuzz_number(in, -1, EFFECT_POSITION_INSTANCE + 1),
+                                  fuzz_number(in, -1, EFFECT_ROTATION_ROLL + 1),
+                                  fuzz_number(in, -1, EFFECT_SCALE_SQUARE + 1),
+                                  fuzz_number(in, -1, EFFECT_COLOUR_FADE_OUT + 1),
+                                  fuzz_number(in, -2, FUZZ_MAX_FRAMES),
+                                  static_cast<int32_t>(fuzz_word(in)),
+                                  fuzz_number(in, 0, EFFECT_KIND_MODEL + 1)});
         }
         effect_end_script();
     }
@@ -137,21 +131,20 @@ void fuzz_scripts(FuzzInput& in)
 void fuzz_instances(FuzzInput& in)
 {
     for (int32_t n = fuzz_byte(in) % (FUZZ_MAX_INSTANCES + 1); n > 0; --n) {
-        const int32_t first_step = fuzz_number(in, -1, FUZZ_MAX_SCRIPTS * FUZZ_MAX_STEPS + 1);
-        const int32_t duration = fuzz_number(in, -1, 2 * FUZZ_MAX_FRAMES);
-        const Vec3 position = fuzz_vec3(in, -1000, 1000);
-        const Vec3 angles = fuzz_vec3(in, 0, ANGLE_MASK);
-        const Vec3 scale = fuzz_vec3(in, 0, 2 * FIXED_ONE);
-        const Vec3 colour = fuzz_vec3(in, 0, MODEL_CHANNEL_MAX);
-        effect_start(first_step, duration, position, angles, scale,
-                     {colour.x, colour.y, colour.z, 0});
+        std::apply(effect_start,
+                   std::tuple{fuzz_number(in, -1, FUZZ_MAX_SCRIPTS * FUZZ_MAX_STEPS + 1),
+                              fuzz_number(in, -1, 2 * FUZZ_MAX_FRAMES),
+                              fuzz_triple<Vec3>(in, -1000, 1000),
+                              fuzz_triple<Vec3>(in, 0, ANGLE_MASK),
+                              fuzz_triple<Vec3>(in, 0, 2 * FIXED_ONE),
+                              fuzz_triple<ColourEntry>(in, 0, MODEL_CHANNEL_MAX)});
     }
 }
 
 // The frame sequence's 3D steps and the filter hooks around them.
 void fuzz_play(FuzzInput& in)
 {
-    scene_view_angles() = fuzz_vec3(in, 0, ANGLE_MASK);
+    scene_view_angles() = fuzz_triple<Vec3>(in, 0, ANGLE_MASK);
     for (int32_t frame = fuzz_byte(in) % FUZZ_MAX_FRAMES; frame >= 0; --frame) {
         filter_run_pre();
         scene_transform_objects();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_program.h"
@@ -15,19 +16,6 @@
 #include "text/text.h"
 
 namespace {
-
-enum FuzzMsgwinOperation {
-    FUZZ_CREATE,
-    FUZZ_SET_TEXT,
-    FUZZ_MOVE,
-    FUZZ_SET_POSITION,
-    FUZZ_SET_EFFECT,
-    FUZZ_SET_TINT,
-    FUZZ_CLEAR_FLAGS,
-    FUZZ_CLEAR_AREA,
-    FUZZ_COMPOSITE,
-    FUZZ_MSGWIN_OPERATIONS
-};
 
 // Enough to reach every state of a window table, few enough to keep each input quick.
 constexpr int32_t FUZZ_MAX_OPERATIONS = 64;
@@ -66,60 +54,44 @@ int32_t fuzz_y(FuzzInput& in)
     return fuzz_number(in, -surface_height(), 2 * surface_height());
 }
 
-void fuzz_msgwin_operation(FuzzInput& in)
+int32_t fuzz_flags(FuzzInput& in)
 {
-    switch (fuzz_byte(in) % FUZZ_MSGWIN_OPERATIONS) {
-    case FUZZ_CREATE: {
-        const int32_t x = fuzz_x(in);
-        const int32_t y = fuzz_y(in);
-        const int32_t width = fuzz_x(in);
-        const int32_t height = fuzz_y(in);
-        msgwin_create(x, y, width, height, fuzz_number(in, 0, 2 * MSGWIN_HIDDEN));
-        break;
-    }
-    case FUZZ_SET_TEXT: {
+    return fuzz_number(in, 0, 2 * MSGWIN_HIDDEN);
+}
+
+// Picked by a byte of the input; the arguments are read in order, as a braced list reads them.
+using FuzzOperation = void (*)(FuzzInput&);
+constexpr FuzzOperation FUZZ_OPERATIONS[] = {
+    [](FuzzInput& in) {
+        std::apply(msgwin_create,
+                   std::tuple{fuzz_x(in), fuzz_y(in), fuzz_x(in), fuzz_y(in), fuzz_flags(in)});
+    },
+    [](FuzzInput& in) {
         const int32_t window = fuzz_window(in);
         const int32_t length = fuzz_number(in, 0, FUZZ_TEXT_MAX);
-        const std::string text = fuzz_bytes(in, std::clamp(length, 0, FUZZ_TEXT_MAX));
-        msgwin_set_text(window, text.c_str());
-        break;
-    }
-    case FUZZ_MOVE: {
-        const int32_t window = fuzz_window(in);
-        const int32_t x = fuzz_x(in);
-        msgwin_move(window, x, fuzz_y(in));
-        break;
-    }
-    case FUZZ_SET_POSITION: {
-        const int32_t window = fuzz_window(in);
-        const int32_t x = fuzz_x(in);
-        msgwin_set_position(window, x, fuzz_y(in));
-        break;
-    }
-    case FUZZ_SET_EFFECT: {
-        const int32_t window = fuzz_window(in);
-        msgwin_set_effect(window, fuzz_number(in, 0, 2 * MSGWIN_HIDDEN));
-        break;
-    }
-    case FUZZ_SET_TINT: {
-        const int32_t window = fuzz_window(in);
-        msgwin_set_tint(window, fuzz_word(in));
-        break;
-    }
-    case FUZZ_CLEAR_FLAGS: {
-        const int32_t window = fuzz_window(in);
-        msgwin_clear_flags(window, fuzz_number(in, 0, 2 * MSGWIN_HIDDEN));
-        break;
-    }
-    case FUZZ_CLEAR_AREA:
-        msgwin_clear_area(fuzz_window(in));
-        break;
-    default:
+        msgwin_set_text(window, fuzz_bytes(in, std::clamp(length, 0, FUZZ_TEXT_MAX)).c_str());
+    },
+    [](FuzzInput& in) {
+        std::apply(msgwin_move, std::tuple{fuzz_window(in), fuzz_x(in), fuzz_y(in)});
+    },
+    [](FuzzInput& in) {
+        std::apply(msgwin_set_position, std::tuple{fuzz_window(in), fuzz_x(in), fuzz_y(in)});
+    },
+    [](FuzzInput& in) {
+        std::apply(msgwin_set_effect, std::tuple{fuzz_window(in), fuzz_flags(in)});
+    },
+    [](FuzzInput& in) {
+        std::apply(msgwin_set_tint, std::tuple{fuzz_window(in), fuzz_word(in)});
+    },
+    [](FuzzInput& in) {
+        std::apply(msgwin_clear_flags, std::tuple{fuzz_window(in), fuzz_flags(in)});
+    },
+    [](FuzzInput& in) { msgwin_clear_area(fuzz_window(in)); },
+    [](FuzzInput& in) {
         for (int32_t pass = fuzz_byte(in) % FUZZ_MAX_PASSES; pass >= 0; --pass)
             msgwin_composite();
-        break;
-    }
-}
+    },
+};
 
 } // namespace
 
@@ -134,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz_msgwin_reset();
     FuzzInput in{data, size};
     for (int32_t n = 0; n < FUZZ_MAX_OPERATIONS && !fuzz_empty(in); ++n)
-        fuzz_msgwin_operation(in);
+        FUZZ_OPERATIONS[fuzz_byte(in) % std::size(FUZZ_OPERATIONS)](in);
     msgwin_composite();
     return 0;
 }

@@ -8,91 +8,61 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
 #include "host/emulated/emulated.h"
 #include "host/headless/headless.h"
-#include "text/msgwin.h"
+#include "tests/support/text_layers.h"
 #include "text/text.h"
 
 namespace {
 
-class SurfaceTest : public ::testing::Test {
+class SurfaceTest : public TextLayersTest {
 protected:
-    // Start-up on a client of that size, which shows that many error boxes.
-    void start(int32_t client_width = HEADLESS_CLIENT_WIDTH,
-               int32_t client_height = HEADLESS_CLIENT_HEIGHT, size_t boxes = 0)
+    static std::pair<uint32_t, uint32_t> reads_and_last_tick()
     {
-        HeadlessConfig config;
-        config.client_width = client_width;
-        config.client_height = client_height;
-        headless_reset(config);
-        window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
-        ASSERT_NE(window, nullptr);
-        ASSERT_EQ(headless_error_boxes().size(), boxes);
-        // The demo's window stays hidden (its effects keep the hidden bit), so that the frames
-        // show the surface alone.
-        msgwin_set_effect(0, MSGWIN_HIDDEN);
+        return {headless_tick_reads(), headless_last_tick()};
     }
-
-    void SetUp() override
-    {
-        start();
-    }
-
-    void TearDown() override
-    {
-        app_teardown();
-    }
-
-    HostWindow* window = nullptr;
 };
 
-TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStart)
+TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStartAcrossTheTickCounterWrap)
 {
     headless_set_ticks(5000);
     headless_set_tick_step(7);
     app_frame(window);
-    EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(1u, 5000u));
+    EXPECT_EQ(reads_and_last_tick(), std::pair(1u, 5000u));
     // Reads at 5007, 5014, 5021: the first at least 20 ms after the last frame start; then
     // measured from that start, not from 5020: 5028, 5035, 5042.
     app_frame(window);
-    EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(4u, 5021u));
+    EXPECT_EQ(reads_and_last_tick(), std::pair(4u, 5021u));
     app_frame(window);
     EXPECT_EQ(headless_last_tick(), 5042u);
     // A late frame does not wait at all, nor does any with a zero interval.
     headless_advance_ticks(1000);
-    uint32_t reads = headless_tick_reads();
     app_frame(window);
-    EXPECT_EQ(headless_tick_reads(), reads + 1);
+    EXPECT_EQ(headless_tick_reads(), 8u);
     surface_set_frame_interval(0);
-    reads = headless_tick_reads();
     app_frame(window);
     app_frame(window);
-    EXPECT_EQ(headless_tick_reads(), reads + 2);
-}
-
-TEST_F(SurfaceTest, PacingCarriesOnAcrossTheTickCounterWrapAndTheFirstFrameNeverWaits)
-{
+    EXPECT_EQ(headless_tick_reads(), 10u);
+    // Across the wrap, one tick a read: 20 reads from 0xFFFFFFF7 to 10. The first frame never
+    // waits, just after boot or half-way round the counter where tick - 0 reads as negative.
+    start(HEADLESS_CLIENT_WIDTH, HEADLESS_CLIENT_HEIGHT);
     headless_set_ticks(0xFFFFFFF6u);
     app_frame(window);
     app_frame(window);
-    EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(21u, 10u));
-    // Just after boot, and half-way round the counter where tick - 0 reads as negative.
+    EXPECT_EQ(reads_and_last_tick(), std::pair(21u, 10u));
     for (const uint32_t ticks : {3u, 0x80000005u}) {
-        app_teardown();
-        start();
+        start(HEADLESS_CLIENT_WIDTH, HEADLESS_CLIENT_HEIGHT);
         headless_set_ticks(ticks);
         app_frame(window);
-        EXPECT_EQ(std::pair(headless_tick_reads(), headless_last_tick()), std::pair(1u, ticks));
+        EXPECT_EQ(reads_and_last_tick(), std::pair(1u, ticks));
     }
 }
 
 TEST_F(SurfaceTest, FlipZeroKeepsBufferZeroAndFlipOneAlternates)
 {
-    for (int i = 0; i < 3; ++i) {
-        app_frame(window);
-        EXPECT_EQ(surface_current_index(), 0);
-    }
+    app_frame(window);
+    app_frame(window);
+    EXPECT_EQ(surface_current_index(), 0);
     surface_set_flip(1);
     // Each frame clears the buffer it draws into with its own colour.
     surface_set_clear_colour(1, 0, 0);
@@ -101,14 +71,12 @@ TEST_F(SurfaceTest, FlipZeroKeepsBufferZeroAndFlipOneAlternates)
     surface_set_clear_colour(0, 1, 0);
     app_frame(window);
     EXPECT_EQ(surface_current_index(), 0);
-    EXPECT_EQ(surface_slot_pixels(0)[0], 1 << 10);
-    EXPECT_EQ(surface_slot_pixels(1)[0], 1 << 5);
+    EXPECT_EQ(std::pair(surface_slot_pixels(0)[0], surface_slot_pixels(1)[0]),
+              std::pair(Pixel{1 << 10}, Pixel{1 << 5}));
     EXPECT_EQ(surface_current_pixels(), surface_slot_pixels(0));
     // The window shows the buffer presented last.
     EXPECT_EQ(headless_screen()[0], 1 << 5);
-
     surface_toggle_current();
-    EXPECT_EQ(surface_current_index(), 1);
     surface_set_flip(0);
     app_frame(window);
     EXPECT_EQ(surface_current_index(), 1);
@@ -116,39 +84,49 @@ TEST_F(SurfaceTest, FlipZeroKeepsBufferZeroAndFlipOneAlternates)
 
 // Over random pixels, colours whose bytes repeat (black, 0x0101, 0x7F7F: the memset) and colours
 // whose bytes differ (the word loop) fill every counted pixel; the guard row keeps what it held
-// and only the counted rows reach the window, whose last client row keeps the background.
+// and only the counted rows reach the window, whose last client row keeps the background. An odd
+// client width loses its last column, so that the pitch is the width; the smallest client has no
+// counted row (and no room for the text layers, whose failure shows a box).
 TEST_F(SurfaceTest, ClearFillsTheCountedRowsAndLeavesTheGuardRow)
 {
     struct Case {
-        int32_t red, green, blue;
+        int32_t client_width, client_height, width, height, red, green, blue;
         uint32_t word;
     };
-    const Case cases[] = {{0, 0, 0, 0},
-                          {0, 8, 1, 0x01010101},
-                          {31, 27, 31, 0x7F7F7F7F},
-                          {31, 31, 31, 0x7FFF7FFF},
-                          {1, 2, 3, 0x04430443},
-                          {16, 0, 0, 0x40004000},
-                          {32, 33, 34, 0x00220022},
-                          {16, 0, 31, 0x401F401F}};
+    const Case cases[] = {{512, 462, 512, 461, 0, 0, 0, 0},
+                          {512, 462, 512, 461, 0, 8, 1, 0x01010101},
+                          {512, 462, 512, 461, 31, 27, 31, 0x7F7F7F7F},
+                          {512, 462, 512, 461, 31, 31, 31, 0x7FFF7FFF},
+                          {512, 462, 512, 461, 1, 2, 3, 0x04430443},
+                          {512, 462, 512, 461, 16, 0, 0, 0x40004000},
+                          {512, 462, 512, 461, 32, 33, 34, 0x00220022},
+                          {512, 462, 512, 461, 16, 0, 31, 0x401F401F},
+                          {511, 300, 510, 299, 31, 0, 0, 0x7C007C00},
+                          {2, 1, 2, 0, 0, 0, 0, 0},
+                          {2, 1, 2, 0, 31, 31, 31, 0x7FFF7FFF}};
     std::mt19937 rng(462);
-    Pixel* pixels = surface_slot_pixels(0);
-    const size_t counted = static_cast<size_t>(surface_width()) * surface_height();
-    const size_t all = counted + surface_width();
     for (const Case& c : cases) {
-        for (size_t i = 0; i < all; ++i)
-            pixels[i] = static_cast<Pixel>(rng());
-        std::vector<Pixel> expected(pixels, pixels + all);
+        SCOPED_TRACE(testing::Message() << c.client_width << "x" << c.client_height << " " << c.red
+                                        << "," << c.green << "," << c.blue);
+        start(c.client_width, c.client_height, c.height ? 0 : 1);
+        ASSERT_EQ(std::pair(surface_width(), surface_height()), std::pair(c.width, c.height));
+        Pixel* pixels = surface_slot_pixels(0);
+        const size_t counted = static_cast<size_t>(c.width) * c.height;
+        std::generate_n(pixels, counted + c.width, [&] { return static_cast<Pixel>(rng()); });
+        std::vector<Pixel> expected(pixels, pixels + counted + c.width);
         std::fill_n(expected.begin(), counted, static_cast<Pixel>(c.word));
-        EXPECT_EQ(c.word >> 16, c.word & 0xFFFF);
+        ASSERT_EQ(c.word >> 16, c.word & 0xFFFF);
         // The frame start and the present alone: the frame's drawing would draw over the clear.
         surface_set_clear_colour(c.red, c.green, c.blue);
         surface_begin_frame(window, SURFACE_CLEAR);
         surface_present();
-        EXPECT_EQ(std::vector<Pixel>(pixels, pixels + all), expected)
-            << c.red << "," << c.green << "," << c.blue;
-        EXPECT_EQ(headless_screen()[counted - 1], static_cast<Pixel>(c.word));
-        EXPECT_EQ(headless_screen()[counted], HEADLESS_BACKGROUND);
+        EXPECT_EQ(std::vector<Pixel>(pixels, pixels + counted + c.width), expected);
+        if (c.height) {
+            const size_t last_row = static_cast<size_t>(c.height) * c.client_width;
+            EXPECT_EQ(headless_screen()[last_row - 1 - (c.client_width - c.width)],
+                      static_cast<Pixel>(c.word));
+            EXPECT_EQ(headless_screen()[last_row], HEADLESS_BACKGROUND);
+        }
     }
 }
 
@@ -161,17 +139,15 @@ TEST_F(SurfaceTest, OffscreenSlotsRunOutAfterSix)
     EXPECT_EQ(surface_create_offscreen(), -1);
     EXPECT_EQ(headless_live_bitmaps(), 8);
     EXPECT_NE(surface_slot_pixels(7), nullptr);
-
-    EXPECT_EQ(surface_release_slot(8), -2);
-    EXPECT_EQ(surface_release_slot(-1), -2);
-    EXPECT_EQ(surface_release_slot(4), 0);
-    EXPECT_EQ(surface_release_slot(4), 0);
+    EXPECT_EQ((std::vector{surface_release_slot(8), surface_release_slot(-1),
+                           surface_release_slot(4), surface_release_slot(4)}),
+              (std::vector{-2, -2, 0, 0}));
     EXPECT_EQ(surface_slot_pixels(4), nullptr);
     EXPECT_EQ(surface_create_offscreen(), 4);
     EXPECT_EQ(surface_create_slot(surface_slot_dc(0), 8, 4, 4, SURFACE_DEPTH), -1);
 }
 
-TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
+TEST_F(SurfaceTest, FailedOffscreenSlotIsMinusTwoAndOnlySixteenBitBuffersCanBeMade)
 {
     // Slots 2 and 3 are the text layers; a failed slot 4 keeps no DC, bitmap or pixels.
     const size_t dcs = emu_state().dcs.size();
@@ -179,10 +155,8 @@ TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
          {+[] { headless_fail_memory_dc(1); }, +[] { headless_fail_bitmap(1); }}) {
         fail();
         EXPECT_EQ(surface_create_offscreen(), -2);
-        EXPECT_EQ(surface_slot_dc(4), nullptr);
-        EXPECT_EQ(surface_slot_pixels(4), nullptr);
-        EXPECT_EQ(emu_state().dcs.size(), dcs);
-        EXPECT_EQ(headless_live_bitmaps(), 4);
+        EXPECT_TRUE(!surface_slot_dc(4) && !surface_slot_pixels(4));
+        EXPECT_EQ(std::pair(emu_state().dcs.size(), headless_live_bitmaps()), std::pair(dcs, 4));
     }
     EXPECT_EQ(surface_create_offscreen(), 4);
     EXPECT_TRUE(headless_error_boxes().empty());
@@ -192,45 +166,10 @@ TEST_F(SurfaceTest, OffscreenCreationFailureIsMinusTwoAndLeavesTheSlotFree)
     EXPECT_EQ(surface_create_offscreen(), 5);
     surface_present();
     EXPECT_EQ(headless_frames_presented(), presented + 1);
-}
 
-TEST_F(SurfaceTest, OnlySixteenBitFrameBuffersCanBeMade)
-{
     EXPECT_EQ(surface_set_depth(32), -1);
     ASSERT_EQ(headless_error_boxes().size(), 1u);
     EXPECT_EQ(headless_error_boxes()[0].text_utf8, "画面バッファの作成に失敗しました。");
-}
-
-TEST_F(SurfaceTest, OddClientWidthIsReducedToKeepPitchEqualToWidth)
-{
-    app_teardown();
-    start(511, 300);
-    EXPECT_EQ(surface_width(), 510);
-    EXPECT_EQ(surface_height(), 299);
-    Pixel* pixels = surface_slot_pixels(0);
-    pixels[510 * 299] = 0x1111; // first guard pixel
-    surface_set_clear_colour(31, 0, 0);
-    app_frame(window);
-    EXPECT_EQ(pixels[510 * 299 - 1], 31 << 10);
-    EXPECT_EQ(pixels[510 * 299], 0x1111);
-}
-
-TEST_F(SurfaceTest, SmallestClientHasNoCountedRowToClear)
-{
-    app_teardown();
-    // Too small for the text layers, so start-up stopped there with its box: only the surface is
-    // there.
-    start(2, 1, 1);
-    EXPECT_EQ(headless_error_boxes()[0].text_utf8, "画面バッファの作成に失敗しました。");
-    EXPECT_EQ(surface_height(), 0);
-    // Black is cleared with a memset, white a word at a time: neither touches the guard row.
-    for (const int32_t level : {0, 31}) {
-        surface_slot_pixels(0)[0] = 0x1111;
-        surface_set_clear_colour(level, level, level);
-        surface_begin_frame(window, SURFACE_CLEAR);
-        surface_present();
-        EXPECT_EQ(surface_slot_pixels(0)[0], 0x1111) << "level " << level;
-    }
 }
 
 } // namespace

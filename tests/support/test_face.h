@@ -17,18 +17,13 @@ constexpr int32_t TEST_FACE_INK_LEFT = 2;
 constexpr int32_t TEST_FACE_INK_TOP_ROW = 4;
 constexpr int32_t TEST_FACE_INK_ROWS = 16;
 
-inline int32_t test_face_advance(char32_t code)
-{
-    return code < 0x80 ? TEST_FACE_NARROW : TEST_FACE_WIDE;
-}
-
 inline EmuFace test_face()
 {
     EmuFace face;
     face.ascent = TEST_FACE_ASCENT;
     face.characters = emu_decode_cp932;
     face.glyph = [](char32_t code, EmuGlyph* glyph) {
-        glyph->advance = test_face_advance(code);
+        glyph->advance = code < 0x80 ? TEST_FACE_NARROW : TEST_FACE_WIDE;
         glyph->left = TEST_FACE_INK_LEFT;
         glyph->top = TEST_FACE_ASCENT - TEST_FACE_INK_TOP_ROW;
         glyph->width = glyph->advance - 4;

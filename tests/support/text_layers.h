@@ -4,20 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "app/app.h"
+#include "platform/filter.h"
 #include "platform/surface.h"
 #include "tests/support/test_face.h"
 #include "text/text.h"
 
 constexpr Pixel TEST_WHITE = 0x7FFF;
-
-// A 24-bit colour as the layers hold it: the top five bits of each channel.
-constexpr Pixel test_rgb555(uint32_t red, uint32_t green, uint32_t blue)
-{
-    return static_cast<Pixel>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
-}
 
 struct TestGlyph {
     int32_t pen; // where the character's cell starts
@@ -26,45 +23,50 @@ struct TestGlyph {
     Pixel colour;
 };
 
-// Glyphs side by side from pen x, each advancing by its own width.
-inline std::vector<TestGlyph> test_line(int32_t x, int32_t top,
-                                        const std::vector<std::pair<int32_t, Pixel>>& characters)
+// Glyphs side by side from pen x, a letter each: lower case narrow, upper case wide; w white,
+// c cyan, m magenta, r red, g green, b blue, t (64, 255, 255) as the layers keep it: the top five
+// bits of each channel.
+inline void test_line(std::vector<TestGlyph>& glyphs, int32_t x, int32_t top,
+                      std::string_view letters)
 {
-    std::vector<TestGlyph> glyphs;
-    for (const auto& [advance, colour] : characters) {
-        glyphs.push_back({x, top, advance, colour});
-        x += advance;
+    const Pixel colours[] = {TEST_WHITE, 0x03FF, 0x7C1F, 0x7C00, 0x03E0, 0x001F, 0x23FF};
+    for (const char letter : letters) {
+        const bool wide = letter >= 'A' && letter <= 'Z';
+        const size_t name = std::string_view("wcmrgbt").find(wide ? letter - 'A' + 'a' : letter);
+        glyphs.push_back({x, top, wide ? TEST_FACE_WIDE : TEST_FACE_NARROW, colours[name]});
+        x += glyphs.back().advance;
     }
-    return glyphs;
 }
 
-// A line's measured width: its advances and the one pixel the emboldening hangs over.
-inline int32_t test_line_width(const std::vector<std::pair<int32_t, Pixel>>& characters)
-{
-    int32_t width = 1;
-    for (const auto& character : characters)
-        width += character.first;
-    return width;
-}
-
+// The program started on a headless client of client_width x client_height, with the test face
+// unless told; start() starts it again on a client of another size, which shows that many error
+// boxes.
 class TextLayersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        start(client_width, client_height);
+    }
+
+    // No frame filter is left selected for the next test.
+    void TearDown() override
+    {
+        app_teardown();
+        filter_reset();
+    }
+
+    void start(int32_t width, int32_t height, size_t boxes = 0)
+    {
+        TearDown();
         HeadlessConfig config;
-        config.client_width = client_width;
-        config.client_height = client_height;
+        config.client_width = width;
+        config.client_height = height;
         headless_reset(config);
         if (use_test_face)
             headless_use_face(test_face());
         window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(headless_error_boxes().empty());
-    }
-
-    void TearDown() override
-    {
-        app_teardown();
+        ASSERT_EQ(headless_error_boxes().size(), boxes);
     }
 
     static Pixel* layer(int32_t slot)
@@ -72,7 +74,7 @@ protected:
         return surface_slot_pixels(slot);
     }
 
-    // Both layers, pixel for pixel, against the boxes of the given glyphs.
+    // Both layers, pixel for pixel, against the boxes of the given glyphs; then cleared.
     static void expect_layers(const std::vector<TestGlyph>& glyphs)
     {
         const int32_t w = surface_width();
@@ -80,11 +82,10 @@ protected:
         std::vector<Pixel> colour(static_cast<size_t>(w) * h, 0);
         std::vector<Pixel> mask(colour.size(), 0);
         for (const TestGlyph& g : glyphs) {
-            for (int32_t y = g.top + TEST_FACE_INK_TOP_ROW;
-                 y < g.top + TEST_FACE_INK_TOP_ROW + TEST_FACE_INK_ROWS; ++y) {
-                for (int32_t x = g.pen + TEST_FACE_INK_LEFT; x <= g.pen + g.advance - 2; ++x) {
-                    if (x < 0 || x >= w || y < 0 || y >= h)
-                        continue;
+            for (int32_t y = std::max(g.top + TEST_FACE_INK_TOP_ROW, 0);
+                 y < std::min(g.top + TEST_FACE_INK_TOP_ROW + TEST_FACE_INK_ROWS, h); ++y) {
+                for (int32_t x = std::max(g.pen + TEST_FACE_INK_LEFT, 0);
+                     x <= std::min(g.pen + g.advance - 2, w - 1); ++x) {
                     colour[static_cast<size_t>(y) * w + x] = g.colour;
                     mask[static_cast<size_t>(y) * w + x] = TEST_WHITE;
                 }
@@ -92,10 +93,10 @@ protected:
         }
         for (size_t i = 0; i < colour.size(); ++i) {
             ASSERT_EQ(layer(text_colour_layer())[i], colour[i])
-                << "colour layer at " << i % w << "," << i / w;
-            ASSERT_EQ(layer(text_mask_layer())[i], mask[i])
-                << "mask layer at " << i % w << "," << i / w;
+                << "colour at " << i % w << "," << i / w;
+            ASSERT_EQ(layer(text_mask_layer())[i], mask[i]) << "mask at " << i % w << "," << i / w;
         }
+        text_clear_rect(0, 0, w, h);
     }
 
     int32_t client_width = HEADLESS_CLIENT_WIDTH;

@@ -2,38 +2,12 @@
 #include "text/markup.h"
 
 #include <string>
-#include <string_view>
 
 #include "demo/demo_script.h"
 #include "tests/support/text_layers.h"
 #include "text/msgwin.h"
 
 namespace {
-
-constexpr int32_t N = TEST_FACE_NARROW;
-constexpr int32_t F = TEST_FACE_WIDE;
-constexpr Pixel CYAN = test_rgb555(0, 255, 255);
-constexpr Pixel MAGENTA = test_rgb555(255, 0, 255);
-
-// A line's glyphs, a letter each, lower case narrow and upper case wide: w white, c cyan,
-// m magenta, r red, g green, b blue, t (64, 255, 255).
-std::vector<std::pair<int32_t, Pixel>> glyphs(const std::string& letters)
-{
-    std::vector<std::pair<int32_t, Pixel>> line;
-    for (const char letter : letters) {
-        const std::string_view names = "wcmrgbt";
-        const Pixel colours[] = {TEST_WHITE,
-                                 CYAN,
-                                 MAGENTA,
-                                 test_rgb555(255, 0, 0),
-                                 test_rgb555(0, 255, 0),
-                                 test_rgb555(0, 0, 255),
-                                 test_rgb555(64, 255, 255)};
-        const bool wide = letter >= 'A' && letter <= 'Z';
-        line.emplace_back(wide ? F : N, colours[names.find(wide ? letter - 'A' + 'a' : letter)]);
-    }
-    return line;
-}
 
 // Where a line of window 0 (512 wide) starts when centred.
 constexpr int32_t centred(int32_t width)
@@ -43,12 +17,13 @@ constexpr int32_t centred(int32_t width)
 
 using MarkupTest = TextLayersTest;
 
-// Each text in window 0, put at (x, y), against the lines the rules place.
+// Each text in window 0, put at (x, y), against the lines the rules place (test_line's letters);
+// a bad window index lays out nothing.
 TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
 {
     struct Line {
         int32_t x, y;
-        std::string glyphs;
+        const char* glyphs;
     };
     struct Row {
         std::string text;
@@ -56,7 +31,8 @@ TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
         std::vector<Line> lines;
     };
     const Row rows[] = {
-        // 今から in white, 表示 in cyan, テスト in white; then を行います。, still white.
+        // 今から in white, 表示 in cyan, テスト in white; then を行います。, still white:
+        // 8 wide glyphs measure 8 * 24 + 1.
         {demo_texts[0], 0, 50, {{centred(193), 50, "WWWCCWWW"}, {centred(145), 82, "WWWWWW"}}},
         // Colour starts white and lasts across line ends: て white, きと magenta, ー white.
         {demo_texts[3], 0, 50, {{centred(97), 50, "WMMW"}}},
@@ -74,7 +50,10 @@ TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
          {{centred(25), 50, "ww"}, {0, 82, "ww"}, {centred(25), 114, "ww"}}},
         // A centred line wider than its window starts left of it (an arithmetic shift: -45) and
         // is cut at the layer's edge.
-        {"\\c" + std::string(50, 'A'), 0, 50, {{-45, 50, std::string(50, 'w')}}},
+        {"\\c" + std::string(50, 'A'),
+         0,
+         50,
+         {{-45, 50, "wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww"}}},
         // Colour numbers keep their low byte.
         {"\\i[256,0,-1]A\\i[64,255,255]B\\i[4294967551,0,0]C", 10, 20, {{10, 20, "btr"}}},
         // A colour cut short keeps the components it does not read: white's at first, then the
@@ -95,24 +74,16 @@ TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
          {{10, 20, "Ww"}}},
         {"%d%s%n", 10, 20, {{10, 20, "wwwwww"}}},
     };
-    ASSERT_EQ(test_line_width(glyphs("WWWCCWWW")), 193);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        text_clear_rect(0, 0, surface_width(), surface_height());
         text_windows()[0].x = row.x;
         text_windows()[0].y = row.y;
         ASSERT_EQ(msgwin_set_text(0, row.text.c_str()), 0);
         std::vector<TestGlyph> expected;
-        for (const Line& line : row.lines) {
-            const std::vector<TestGlyph> placed = test_line(line.x, line.y, glyphs(line.glyphs));
-            expected.insert(expected.end(), placed.begin(), placed.end());
-        }
+        for (const Line& line : row.lines)
+            test_line(expected, line.x, line.y, line.glyphs);
         expect_layers(expected);
     }
-}
-
-TEST_F(MarkupTest, BadWindowIndexDrawsNothing)
-{
     EXPECT_EQ(markup_layout(-1), -1);
     EXPECT_EQ(markup_layout(MSGWIN_COUNT), -1);
     EXPECT_EQ(markup_layout(5), 0); // a free record with an empty text

@@ -1,15 +1,20 @@
 // Message windows on a small headless surface: the operations on the table, one worked word per
-// composite effect (the differential test covers every effect's geometry), and the edges.
+// composite effect, and every effect's geometry against the plain composite of
+// tests/support/plain_composite.h.
 #include "text/msgwin.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/pixel.h"
+#include "platform/random.h"
+#include "tests/support/generator.h"
+#include "tests/support/plain_composite.h"
 #include "tests/support/text_layers.h"
 
 namespace {
@@ -34,12 +39,9 @@ void put(Pixel* plane, int32_t k, uint32_t word)
 {
     rgb555_store_pair(plane + 2 * k, word);
 }
-std::vector<uint32_t> words(const Pixel* plane, int32_t count)
+std::vector<Pixel> plane(const Pixel* p, int32_t words)
 {
-    std::vector<uint32_t> all(count);
-    for (int32_t k = 0; k < count; ++k)
-        all[k] = get(plane, k);
-    return all;
+    return std::vector<Pixel>(p, p + 2 * words);
 }
 
 class MsgwinTest : public TextLayersTest {
@@ -62,16 +64,18 @@ protected:
         frame = surface_current_pixels();
     }
 
-    // Words that differ from each other everywhere, so that a word in the wrong place shows.
+    // Seeded random pixels, or mostly zeros when sparse.
+    void randomise(Pixel* plane, int32_t words, bool sparse = false)
+    {
+        for (int32_t i = 0; i < 2 * words; ++i)
+            plane[i] = sparse && rng() % 3 ? 0 : static_cast<Pixel>(rng());
+    }
+
     void scramble()
     {
-        uint32_t salt = 0;
-        for (Pixel* plane : {colour, mask, frame}) {
-            const int32_t count = plane == frame ? FRAME_WORDS : LAYER_WORDS;
-            salt += 0x1111;
-            for (int32_t k = 0; k < count; ++k)
-                put(plane, k, (static_cast<uint32_t>(k + 1) * 0x9E3779B9u ^ salt) & 0x7FFF7FFFu);
-        }
+        randomise(frame, FRAME_WORDS);
+        randomise(colour, LAYER_WORDS);
+        randomise(mask, LAYER_WORDS);
     }
 
     static std::vector<char> table_bytes()
@@ -88,96 +92,118 @@ protected:
     Pixel* colour = nullptr;
     Pixel* mask = nullptr;
     Pixel* frame = nullptr;
+    static constexpr uint32_t SEED = 1206;
+    std::mt19937 rng{SEED};
 };
 
-// Every plane one word throughout; the window is the table's last, index 7, over words 0-7 of
-// rows 0-1, composited in the fourth pass. Frame 0x21086318 is (24, 24, 24) then (8, 8, 8); the
-// mask covers the left pixel; the colour is (5, 5, 5) on the left.
+// The window is the table's last, index 7, over words 0-7 of rows 0-1, composited in the
+// fourth pass; the mask word covers the left pixel, each other plane is one word throughout.
+// Frame 0x21086318 is (24, 24, 24) then (8, 8, 8); the colour is (5, 5, 5) on the left.
 TEST_F(MsgwinTest, EachEffectCompositesItsWorkedWordFromTheLastWindow)
 {
-    constexpr uint32_t F = 0x21086318;
-    constexpr uint32_t M = 0x00007FFF;
-    constexpr uint32_t C = 0x000014A5;
+    constexpr uint32_t F = 0x21086318, C = 0x000014A5, ALL = 0x7FFF7FFF;
     constexpr uint32_t COPIED = 0x210814A5; // the mask clears the left pixel, the colour fills it
     constexpr uint32_t WHITE = 0x21087FFF;  // the mask ORed in
     constexpr uint32_t DISSOLVED = 0x2108739C; // blurred (5 -> 2 + 2 + 2 per quarter, half) 4, ORed
     constexpr uint32_t ADDED = 0x2108739C;     // 24 + (5 less its lowest bit) = 28
     struct Case {
         int32_t effect;
-        uint32_t tint;
-        uint32_t row0, row1;
+        uint32_t tint, colour, frame, row0, row1;
     };
     const Case cases[] = {
-        {MSGWIN_FX_WHITE, 0, WHITE, WHITE},
-        {MSGWIN_FX_PLAIN, 0, COPIED, COPIED},
-        {MSGWIN_FX_SWAY, 0, COPIED, COPIED},
-        {MSGWIN_FX_SHAKE, 0, COPIED, COPIED},
-        {MSGWIN_FX_BLINDS, 0, COPIED, F},      // counter 0: rows 0, 8, ... only
-        {MSGWIN_FX_DISSOLVE, 0, F, DISSOLVED}, // never its top row
-        {MSGWIN_FX_ADD, 0x7FFF7FFF, ADDED, ADDED},
-        {MSGWIN_FX_FADE_IN, 0x18C618C6, ADDED, ADDED}, // 6 + one step = 7 masks nothing of 5
-        {8, 0, F, F},
+        {MSGWIN_FX_WHITE, 0, C, F, WHITE, WHITE},
+        {MSGWIN_FX_PLAIN, 0, C, F, COPIED, COPIED},
+        {MSGWIN_FX_SWAY, 0, C, F, COPIED, COPIED},
+        {MSGWIN_FX_SHAKE, 0, C, F, COPIED, COPIED},
+        {MSGWIN_FX_BLINDS, 0, C, F, COPIED, F},      // counter 0: rows 0, 8, ... only
+        {MSGWIN_FX_DISSOLVE, 0, C, F, F, DISSOLVED}, // never its top row
+        {MSGWIN_FX_ADD, ALL, C, F, ADDED, ADDED},
+        {MSGWIN_FX_FADE_IN, 0x18C618C6, C, F, ADDED, ADDED}, // 6 + one step = 7 masks nothing of 5
+        {8, 0, C, F, F, F},
+        // The additive words saturate, keep carries and drop every lowest bit. Left: red 31 + 16
+        // and blue 31 + 16 saturate, blue's carry lands in green's lowest bit (16 -> 17), red's
+        // stays in bit 15. Right: green 31 loses its lowest bit, the 1s vanish.
+        {MSGWIN_FX_ADD, ALL, 0x03E07C1F, 0x04214210, 0x03C0FE3F, 0x03C0FE3F},
+        // An empty colour word still takes every channel's lowest bit from the frame.
+        {MSGWIN_FX_ADD, ALL, 0, ALL, 0x7BDE7BDE, 0x7BDE7BDE},
+        {MSGWIN_FX_ADD, ALL, 0x04210421, 0x04210421, 0, 0},
+        // The tint masks the colour: 16 + 30 overflows every channel; red's carry reaches bit 31.
+        {MSGWIN_FX_ADD, 0x42104210, ALL, 0x7FFF0000, 0xFFFF4210, 0xFFFF4210},
     };
     for (int32_t i = 1; i < MSGWIN_COUNT - 1; ++i)
         msgwin_create(0, 0, 2, 2, MSGWIN_HIDDEN);
     const int32_t window = msgwin_create(0, 0, 16, 2, 8);
     ASSERT_EQ(window, 7);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.effect);
+        SCOPED_TRACE(testing::Message() << c.effect << " " << std::hex << c.colour);
         for (int32_t k = 0; k < LAYER_WORDS; ++k) {
-            put(mask, k, M);
-            put(colour, k, C);
+            put(mask, k, 0x00007FFF);
+            put(colour, k, c.colour);
         }
         msgwin_set_effect(window, c.effect);
         msgwin_reset_passes();
         for (int32_t pass = 0; pass < 3; ++pass)
             msgwin_composite();
         for (int32_t k = 0; k < FRAME_WORDS; ++k)
-            put(frame, k, F);
+            put(frame, k, c.frame);
         msgwin_set_tint(window, c.tint);
         msgwin_composite();
-        EXPECT_EQ(get(frame, at(0, 5)), c.row0);
-        EXPECT_EQ(get(frame, at(1, 5)), c.row1);
-        EXPECT_EQ(get(frame, at(2, 5)), F);
-        EXPECT_EQ(get(frame, at(0, 8)), F);
+        EXPECT_EQ(std::vector({get(frame, at(0, 5)), get(frame, at(1, 5)), get(frame, at(2, 5)),
+                               get(frame, at(0, 8))}),
+                  std::vector({c.row0, c.row1, c.frame, c.frame}));
     }
 }
 
-TEST_F(MsgwinTest, AdditiveSaturatesKeepsCarriesAndDropsEveryLowestBit)
+// msgwin_composite against the plain composite over seeded random planes and windows of every
+// effect at every index, the last included, inside the surface, across its edges and off it, at
+// odd positions and widths, over several passes (the fade-in's tint growing to full, the blinds'
+// counter to 16): the frame with its guard row, the colour layer, the generator and the window
+// records must come out the same.
+TEST_F(MsgwinTest, EveryEffectCompositesThePlainWords)
 {
-    struct Case {
-        uint32_t tint, colour, frame, expected;
+    const auto between = [&](int32_t low, int32_t high) {
+        return low + static_cast<int32_t>(rng() % static_cast<uint32_t>(high - low + 1));
     };
-    const Case cases[] = {
-        // Left: red 31 + 16 and blue 31 + 16 saturate, blue's carry lands in green's lowest bit
-        // (16 -> 17), red's stays in bit 15. Right: green 31 loses its lowest bit, the 1s vanish.
-        {0x7FFF7FFF, 0x03E07C1F, 0x04214210, 0x03C0FE3F},
-        // An empty colour word still takes every channel's lowest bit from the frame.
-        {0x7FFF7FFF, 0, 0x7FFF7FFF, 0x7BDE7BDE},
-        {0x7FFF7FFF, 0x04210421, 0x04210421, 0},
-        // The tint masks the colour: 16 + 30 overflows every channel; red's carry reaches bit 31.
-        {0x42104210, 0x7FFF7FFF, 0x7FFF0000, 0xFFFF4210},
-    };
-    const int32_t window = msgwin_create(0, 0, 2, 1, MSGWIN_FX_ADD); // word 0 of row 0
-    for (const Case& c : cases) {
-        msgwin_set_tint(window, c.tint);
-        put(colour, 0, c.colour);
-        put(frame, 0, c.frame);
-        put(frame, 1, 0x7FFF7FFF);
-        msgwin_composite();
-        EXPECT_EQ(get(frame, 0), c.expected) << std::hex << c.colour;
-        EXPECT_EQ(get(frame, 1), 0x7FFF7FFFu);
-    }
-}
-
-TEST_F(MsgwinTest, FadeInGrowsTheTintAStepAPassUntilItIsFull)
-{
-    const int32_t window = msgwin_create(0, 0, 4, 1, MSGWIN_FX_FADE_IN);
-    msgwin_set_tint(window, 0);
-    // 31 steps of 1 in every channel fill it; the 32nd carries into bit 31 and is taken as full.
-    for (uint32_t pass = 1; pass <= 40; ++pass) {
-        msgwin_composite();
-        EXPECT_EQ(text_windows()[window].tint, std::min(pass, 31u) * 0x04210421u) << pass;
+    MessageWindow* windows = text_windows();
+    for (int32_t round = 0; round < 100; ++round) {
+        SCOPED_TRACE(testing::Message() << "seed " << SEED << " round " << round);
+        randomise(frame, FRAME_WORDS);
+        randomise(colour, LAYER_WORDS, true);
+        randomise(mask, LAYER_WORDS, true);
+        // A few windows; effects 0 to 9 (8 and 9 draw nothing), hidden now and then.
+        for (int32_t i = 0; i < MSGWIN_COUNT; ++i) {
+            const bool used = rng() % 3 == 0, hidden = rng() % 10 == 0, tinted = rng() % 2;
+            windows[i] = {used ? i : MSGWIN_FREE,
+                          between(-40, W + 10),
+                          between(-20, H + 5),
+                          between(0, 80),
+                          between(0, 40),
+                          between(0, 9) | hidden * MSGWIN_HIDDEN,
+                          tinted ? static_cast<uint32_t>(rng()) : MSGWIN_TINT_FULL,
+                          between(0, 16),
+                          {}};
+        }
+        for (int32_t pass = 0; pass < 5; ++pass) {
+            PlainPlanes expected{plane(frame, FRAME_WORDS), plane(colour, LAYER_WORDS),
+                                 plane(mask, LAYER_WORDS), P, H};
+            std::vector<MessageWindow> records(windows, windows + MSGWIN_COUNT);
+            random_reset(static_cast<uint32_t>(rng()));
+            TestGenerator generator{random_state()};
+            for (MessageWindow& w : records) {
+                const bool shakes = (w.flags & MSGWIN_EFFECT_MASK) == MSGWIN_FX_SHAKE;
+                if (w.id != MSGWIN_FREE && !(w.flags & MSGWIN_HIDDEN))
+                    plain::composite_window(expected, w, msgwin_pass_count() + 1,
+                                            shakes ? generator.next() : 0);
+            }
+            msgwin_composite();
+            ASSERT_EQ(random_state(), generator.state);
+            ASSERT_EQ(plane(frame, FRAME_WORDS), expected.frame);
+            ASSERT_EQ(plane(colour, LAYER_WORDS), expected.colour);
+            for (int32_t i = 0; i < MSGWIN_COUNT; ++i)
+                ASSERT_EQ(std::pair(windows[i].tint, windows[i].counter),
+                          std::pair(records[i].tint, records[i].counter))
+                    << "window " << i;
+        }
     }
 }
 
@@ -186,9 +212,9 @@ TEST_F(MsgwinTest, CreateRoundsToEvenAndTheTableHoldsEight)
     EXPECT_EQ(text_windows()[0].id, 0); // the demo's window, the first created
     EXPECT_EQ(msgwin_create(5, 3, 201, 40, 0x1203), 1);
     const MessageWindow& first = text_windows()[1];
-    EXPECT_EQ((std::vector<int32_t>{first.id, first.x, first.y, first.width, first.height,
-                                    first.flags, first.counter, first.text[0]}),
-              (std::vector<int32_t>{1, 4, 3, 200, 40, 0x1203, 0, 0}));
+    EXPECT_EQ((std::vector{first.id, first.x, first.y, first.width, first.height, first.flags,
+                           first.counter, int32_t{first.text[0]}}),
+              (std::vector{1, 4, 3, 200, 40, 0x1203, 0, 0}));
     // Rounding down to even goes towards negative infinity.
     EXPECT_EQ(msgwin_create(-3, 0, 7, 1, 0), 2);
     EXPECT_EQ(std::pair(text_windows()[2].x, text_windows()[2].width), std::pair(-4, 6));
@@ -213,26 +239,23 @@ TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
     EXPECT_EQ(std::pair(record.flags, record.counter), std::pair(0x1000, 0));
     record.counter = 5;
     EXPECT_EQ(msgwin_set_text(window, "ab"), 0);
-    EXPECT_STREQ(record.text, "ab");
-    EXPECT_EQ(record.counter, 0);
+    EXPECT_EQ(std::pair(std::string(record.text), record.counter), std::pair(std::string("ab"), 0));
     msgwin_set_effect(window, MSGWIN_HIDDEN);
     msgwin_set_effect(window, MSGWIN_FX_FADE_IN);
     EXPECT_EQ(record.flags, 0x1000 | MSGWIN_HIDDEN | MSGWIN_FX_FADE_IN);
 
     scramble();
     const std::vector<char> table = table_bytes();
-    const std::vector<uint32_t> colour_before = words(colour, LAYER_WORDS);
+    const std::vector<Pixel> colour_before = plane(colour, LAYER_WORDS);
     for (const int32_t bad : {-1, MSGWIN_COUNT}) {
-        EXPECT_EQ(msgwin_set_effect(bad, MSGWIN_FX_PLAIN), -1);
-        EXPECT_EQ(msgwin_clear_flags(bad, MSGWIN_HIDDEN), -1);
-        EXPECT_EQ(msgwin_set_tint(bad, 1), -1);
-        EXPECT_EQ(msgwin_set_text(bad, "x"), -1);
-        EXPECT_EQ(msgwin_move(bad, 2, 2), -1);
-        EXPECT_EQ(msgwin_set_position(bad, 2, 2), -1);
-        EXPECT_EQ(msgwin_clear_area(bad), -1);
+        EXPECT_EQ((std::vector{msgwin_set_effect(bad, MSGWIN_FX_PLAIN),
+                               msgwin_clear_flags(bad, MSGWIN_HIDDEN), msgwin_set_tint(bad, 1),
+                               msgwin_set_text(bad, "x"), msgwin_move(bad, 2, 2),
+                               msgwin_set_position(bad, 2, 2), msgwin_clear_area(bad)}),
+                  std::vector(7, -1));
     }
     EXPECT_EQ(table_bytes(), table);
-    EXPECT_EQ(words(colour, LAYER_WORDS), colour_before);
+    EXPECT_EQ(plane(colour, LAYER_WORDS), colour_before);
 }
 
 TEST_F(MsgwinTest, SetTextKeepsAtMost255BytesAndWholeCharacters)
@@ -258,8 +281,7 @@ TEST_F(MsgwinTest, MoveAndSetPositionClampToTheSurface)
     // clamps alike and leaves the layers alone.
     for (const bool moving : {true, false}) {
         scramble();
-        const uint32_t inside = get(mask, at(8, 8));
-        const uint32_t outside = get(mask, at(8, 18));
+        const uint32_t inside = get(mask, at(8, 8)), outside = get(mask, at(8, 18));
         (moving ? msgwin_move : msgwin_set_position)(window, -10, -10);
         EXPECT_EQ(position(window), std::pair(0, 0));
         EXPECT_EQ(get(mask, at(8, 8)), moving ? 0u : inside);
@@ -281,62 +303,27 @@ TEST_F(MsgwinTest, MoveAndSetPositionClampToTheSurface)
     EXPECT_EQ(position(huge), std::pair(W - (INT32_MAX - 1), H - INT32_MAX));
 }
 
-// No effect writes the guard row, whatever the window's reach; rectangles anywhere in the
-// 32-bit range composite only what lies on the surface.
-TEST_F(MsgwinTest, NoEffectWritesTheGuardRowOrOutsideTheSurface)
-{
-    scramble();
-    const std::vector<uint32_t> start = words(frame, FRAME_WORDS);
-    const std::vector<uint32_t> guard(start.begin() + LAYER_WORDS, start.end());
-    const int32_t covering = msgwin_create(-8, -4, W + 16, H + 8, MSGWIN_FX_PLAIN);
-    const int32_t left = msgwin_create(INT32_MIN, 0, INT32_MIN, H, MSGWIN_FX_WHITE);
-    const int32_t tall = msgwin_create(0, INT32_MIN + 8, W, INT32_MAX, MSGWIN_HIDDEN);
-    for (int32_t effect = MSGWIN_FX_WHITE; effect <= MSGWIN_FX_FADE_IN; ++effect) {
-        msgwin_set_effect(covering, effect);
-        for (int32_t pass = 0; pass < 4; ++pass)
-            msgwin_composite();
-        const std::vector<uint32_t> after = words(frame, FRAME_WORDS);
-        ASSERT_EQ(std::vector<uint32_t>(after.begin() + LAYER_WORDS, after.end()), guard) << effect;
-    }
-    // The one from 2^31 pixels left, 2^31 narrower than nothing, draws no word.
-    msgwin_set_effect(covering, MSGWIN_HIDDEN);
-    const std::vector<uint32_t> before = words(frame, FRAME_WORDS);
-    for (int32_t effect = MSGWIN_FX_WHITE; effect <= MSGWIN_FX_FADE_IN; ++effect) {
-        msgwin_set_effect(left, effect);
-        msgwin_composite();
-        ASSERT_EQ(words(frame, FRAME_WORDS), before) << effect;
-    }
-    // The one from 2^31 - 8 rows above, 2^31 - 1 high: its last rows, 0 to 6, show.
-    msgwin_set_effect(left, MSGWIN_HIDDEN);
-    msgwin_clear_flags(tall, MSGWIN_HIDDEN);
-    msgwin_composite();
-    EXPECT_EQ(get(frame, at(6, 3)), before[at(6, 3)] | get(mask, at(6, 3)));
-    EXPECT_EQ(get(frame, at(7, 3)), before[at(7, 3)]);
-}
-
-// The layers' clearing is clipped the same way, so that moving such a window is safe too.
+// The layers' clearing, clipped to the surface: rows [first_row, end_row), words [first, end).
 TEST_F(MsgwinTest, ClearRectClearsOnlyWhatLiesOnTheSurface)
 {
     struct Case {
-        int32_t x, y, w, h;
-        int32_t first_row, end_row, first_word, end_word;
+        int32_t x, y, w, h, first_row, end_row, first, end;
     };
     // x = -3 starts at pixel pair -2 (rounded down), so only words 0-1 are cleared.
     for (const Case& c :
          {Case{-4, -2, 12, 6, 0, 4, 0, 4}, Case{W - 4, H - 2, 12, 6, H - 2, H, P - 2, P},
           Case{-3, 5, 8, 1, 5, 6, 0, 2}, Case{3, 7, 5, 2, 7, 9, 1, 3}, Case{0, 0, 1, 4, 0, 0, 0, 0},
           Case{0, 0, 8, 0, 0, 0, 0, 0}, Case{0, 5, W, INT32_MAX, 5, H, 0, P}}) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.w << "x" << c.h);
         scramble();
-        std::vector<uint32_t> expected = words(colour, LAYER_WORDS);
-        std::vector<uint32_t> expected_mask = words(mask, LAYER_WORDS);
+        std::vector<Pixel> expected[] = {plane(colour, LAYER_WORDS), plane(mask, LAYER_WORDS)};
         for (int32_t r = c.first_row; r < c.end_row; ++r) {
-            for (int32_t j = c.first_word; j < c.end_word; ++j)
-                expected[at(r, j)] = expected_mask[at(r, j)] = 0;
+            for (std::vector<Pixel>& e : expected)
+                std::fill_n(e.begin() + 2 * at(r, c.first), 2 * (c.end - c.first), 0);
         }
         EXPECT_EQ(text_clear_rect(c.x, c.y, c.w, c.h), 0);
-        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.w << "x" << c.h);
-        EXPECT_EQ(words(colour, LAYER_WORDS), expected);
-        EXPECT_EQ(words(mask, LAYER_WORDS), expected_mask);
+        EXPECT_EQ(plane(colour, LAYER_WORDS), expected[0]);
+        EXPECT_EQ(plane(mask, LAYER_WORDS), expected[1]);
     }
 }
 
