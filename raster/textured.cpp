@@ -253,8 +253,8 @@ enum class TexLookup { SHUFFLE, PERMUTE };
 // The sixteen words of table at the offsets in offset (0 to 15, one per 16-bit lane). A byte
 // shuffle reaches only its own 128-bit half, so each half of the table is looked up in both
 // halves and the offsets past 7 take the upper half's word. The permute is written as assembly
-// so that the routine around it stays compiled for AVX2 alone: only processors that report the
-// AVX-512 word instructions run it.
+// because the routines around it are written for AVX2 alone: only the walk compiled for AVX-512
+// (tex_scan_avx512), which processors without it never run, takes it.
 template <TexLookup LOOKUP>
 [[gnu::target("avx2")]] inline __m256i tex_lookup16(__m256i table, __m256i offset)
 {
@@ -344,8 +344,11 @@ template <TexBlend BLEND, TexLookup LOOKUP>
 
 template <TexBlend BLEND, TexLookup LOOKUP>
 [[gnu::target("avx2"), gnu::always_inline]] inline void
-tex_pixels16(Pixel* at, int32_t count, const TexSteppers2& steppers, const TexSpanParams& params)
+tex_pixels16(Pixel* at, int32_t count, const TexSteppers2& steppers, const TexSpanParams& polygon)
 {
+    // A copy of its own: the frame's stores could write anywhere for all the compiler knows, so
+    // it would read the polygon's fields again after each of them.
+    const TexSpanParams params = polygon;
     TexLanes16 lanes;
     TexLanes16 step;
     tex_lanes16(steppers, lanes, step);
@@ -429,12 +432,25 @@ template <TexBlend BLEND, TexLookup LOOKUP> struct TexSpanAvx2 {
 };
 
 // The whole walk compiled for AVX2 and flattened, so that the span routine is inlined into it.
-template <TexBlend BLEND, TexLookup LOOKUP>
+template <TexBlend BLEND>
 [[gnu::target("avx2"), gnu::flatten]] void tex_scan_avx2(const RasterTarget& target,
                                                          const TexVertex* polygon, int32_t count,
                                                          const TexSpanParams& params)
 {
-    TexSpanAvx2<BLEND, LOOKUP> spans{&params, raster_target_end(target), tex_shifts2(params)};
+    TexSpanAvx2<BLEND, TexLookup::SHUFFLE> spans{&params, raster_target_end(target),
+                                                 tex_shifts2(params)};
+    raster_scan(target, polygon, count, spans);
+    spans.finish();
+}
+
+// The same walk compiled with AVX-512 at hand, as the gouraud one is, and the permute for runs.
+template <TexBlend BLEND>
+[[gnu::target(RASTER_AVX512_TARGET), gnu::flatten]] void
+tex_scan_avx512(const RasterTarget& target, const TexVertex* polygon, int32_t count,
+                const TexSpanParams& params)
+{
+    TexSpanAvx2<BLEND, TexLookup::PERMUTE> spans{&params, raster_target_end(target),
+                                                 tex_shifts2(params)};
     raster_scan(target, polygon, count, spans);
     spans.finish();
 }
@@ -471,11 +487,11 @@ void raster_tex_polygon(const RasterTarget& target, const ScreenVertex* const ve
     const RasterPath path = raster_path();
 #ifdef RGB555_AVX2
     if (path == RasterPath::AVX512) {
-        tex_scan_avx2<BLEND, TexLookup::PERMUTE>(target, polygon, clipped, params);
+        tex_scan_avx512<BLEND>(target, polygon, clipped, params);
         return;
     }
     if (path == RasterPath::AVX2) {
-        tex_scan_avx2<BLEND, TexLookup::SHUFFLE>(target, polygon, clipped, params);
+        tex_scan_avx2<BLEND>(target, polygon, clipped, params);
         return;
     }
 #endif
