@@ -230,16 +230,17 @@ tex_steppers2(const RasterSpan& span, const EdgeSample<2>& left, const EdgeSampl
     return _mm256_add_epi16(rows, columns);
 }
 
-// The texels combined with the frame's pixels at at; nothing is read for the opaque span.
+// The texels combined with the frame's pixels; the opaque span leaves the frame unread, so its load
+// goes.
 template <TexBlend BLEND>
-[[gnu::target("avx2")]] inline __m256i tex_combine16(__m256i texels, const Pixel* at)
+[[gnu::target("avx2")]] inline __m256i tex_combine16(__m256i texels, __m256i frame)
 {
     if constexpr (BLEND == TexBlend::OPAQUE)
         return texels;
     else if constexpr (BLEND == TexBlend::ADD)
-        return rgb555_add_saturate16(texels, rgb555_load16(at));
+        return rgb555_add_saturate16(texels, frame);
     else
-        return rgb555_blend_half16(texels, rgb555_load16(at));
+        return rgb555_blend_half16(texels, frame);
 }
 
 constexpr int32_t TEX_HALF_LANE_MASK = RGB555_AVX2_PIXELS / 2 - 1;
@@ -313,13 +314,13 @@ template <TexBlend BLEND, TexLookup LOOKUP>
 {
     __m256i texels;
     if (tex_run16<LOOKUP>(index, back, params, texels)) {
-        rgb555_store16(at, tex_combine16<BLEND>(texels, at));
+        rgb555_store16(at, tex_combine16<BLEND>(texels, rgb555_load16(at)));
     } else if constexpr (BLEND == TexBlend::OPAQUE) {
         tex_fetch16(at, index, params.texels);
     } else {
         alignas(32) Pixel fetched[RGB555_AVX2_PIXELS];
         tex_fetch16(fetched, index, params.texels);
-        rgb555_store16(at, tex_combine16<BLEND>(rgb555_load16(fetched), at));
+        rgb555_store16(at, tex_combine16<BLEND>(rgb555_load16(fetched), rgb555_load16(at)));
     }
 }
 
@@ -333,7 +334,7 @@ template <TexBlend BLEND, TexLookup LOOKUP>
     __m256i texels;
     if (tex_run16<LOOKUP>(index, back, params, texels)) {
         const __m256i frame = rgb555_load16(at);
-        rgb555_store_first16(at, tex_combine16<BLEND>(texels, at), frame, count);
+        rgb555_store_first16(at, tex_combine16<BLEND>(texels, frame), frame, count);
         return;
     }
     alignas(32) uint16_t indices[RGB555_AVX2_PIXELS];
