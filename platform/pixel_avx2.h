@@ -54,12 +54,6 @@ constexpr int32_t rgb555_reach16(int32_t count)
     rgb555_store16(at, _mm256_blendv_epi8(frame, pixels, rgb555_lanes_first16(count)));
 }
 
-// rgb555_half_pair on eight words.
-[[gnu::target("avx2")]] inline __m256i rgb555_half16(__m256i pairs)
-{
-    return _mm256_and_si256(_mm256_srli_epi32(pairs, 1), rgb555_word_constant16(RGB555_HALF_MASK));
-}
-
 // rgb555_add_saturate_pair on eight words, for a first operand whose channels have their lowest
 // bit 0 and bit 15 clear already (the additive gouraud colours): its mask would change nothing.
 [[gnu::target("avx2")]] inline __m256i rgb555_add_saturate16_even(__m256i even, __m256i b)
@@ -78,10 +72,14 @@ constexpr int32_t rgb555_reach16(int32_t count)
                                       b);
 }
 
-// rgb555_blend_half on sixteen pixels.
+// rgb555_blend_half on sixteen pixels, with one shift for both: each channel is masked to its
+// upper four bits where it stands, so the two sums are even, fit their 16 bits, and halve exactly
+// to the sum of the halves.
 [[gnu::target("avx2")]] inline __m256i rgb555_blend_half16(__m256i a, __m256i b)
 {
-    return _mm256_add_epi32(rgb555_half16(a), rgb555_half16(b));
+    const __m256i mask = rgb555_word_constant16(RGB555_ADD_MASK);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_and_si256(a, mask), _mm256_and_si256(b, mask)),
+                             1);
 }
 
 #endif

@@ -151,7 +151,9 @@ template <TexBlend BLEND> Pixel tex_combine(Pixel texel, Pixel frame)
 // elsewhere they are read one by one, since on the AMD EPYC this was measured on two eight-lane
 // gathers took longer than sixteen loads.
 
-// The texel coordinates at sixteen pixels in a row, on 16-bit lanes as in the SSE2 path.
+// The texel coordinates at sixteen pixels in a row, on 16-bit lanes as in the SSE2 path but
+// shifted up so that the bits the index reads, the column's E and the row's F, are each lane's
+// top bits: one shift down then brings them out without a mask.
 struct TexLanes16 {
     __m256i u;
     __m256i v;
@@ -164,17 +166,23 @@ struct TexSteppers2 {
     __m128i step;
 };
 
-// The shifts of tex_stepper for both coordinates, made once per polygon.
+// The shifts of tex_stepper for both coordinates and of the lanes' index, made once per polygon.
 struct TexShifts2 {
-    __m128i up;   // E, F: the start scaled up to texels
-    __m128i down; // 8 - E, 8 - F: the step scaled down to texels
+    __m128i up;     // E, F: the start scaled up to texels
+    __m128i down;   // 8 - E, 8 - F: the step scaled down to texels, and the lanes' scale
+    __m128i column; // 16 - E: a u lane's top E bits down to the index's lowest
+    __m128i row;    // 16 - E - F: a v lane's top F bits down to just above the column
 };
+
+constexpr int32_t TEX_LANE_BITS = 16;
 
 [[gnu::target("avx2")]] inline TexShifts2 tex_shifts2(const TexSpanParams& params)
 {
-    return {_mm_setr_epi32(params.log2_width, params.log2_height, 0, 0),
-            _mm_setr_epi32(RASTER_TEX_LOG2_MAX - params.log2_width,
-                           RASTER_TEX_LOG2_MAX - params.log2_height, 0, 0)};
+    const int32_t e = params.log2_width;
+    const int32_t f = params.log2_height;
+    return {_mm_setr_epi32(e, f, 0, 0),
+            _mm_setr_epi32(RASTER_TEX_LOG2_MAX - e, RASTER_TEX_LOG2_MAX - f, 0, 0),
+            _mm_cvtsi32_si128(TEX_LANE_BITS - e), _mm_cvtsi32_si128(TEX_LANE_BITS - e - f)};
 }
 
 [[gnu::target("avx2")]] inline TexSteppers2
@@ -201,33 +209,33 @@ tex_steppers2(const RasterSpan& span, const EdgeSample<2>& left, const EdgeSampl
 }
 
 // The lanes of both coordinates at a span's first sixteen pixels, and their step to the next
-// sixteen: lane i holds the low 16 bits of value + i x step, which wrap as the 32-bit walk's do.
-[[gnu::target("avx2")]] inline void tex_lanes16(const TexSteppers2& steppers, TexLanes16& lanes,
+// sixteen: lane i holds the low 16 bits of (value + i x step) x 2^(8 - E) for u (F for v), which
+// wrap as the 32-bit walk's do. The scale drops the bits above the column's (row's) alone.
+[[gnu::target("avx2")]] inline void tex_lanes16(const TexSteppers2& steppers,
+                                                const TexShifts2& shifts, TexLanes16& lanes,
                                                 TexLanes16& step)
 {
     const __m256i ramp = _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m128i v_value = _mm_srli_si128(steppers.value, sizeof(int32_t));
-    const __m128i v_step = _mm_srli_si128(steppers.step, sizeof(int32_t));
-    const __m256i u_step1 = _mm256_broadcastw_epi16(steppers.step);
+    const __m128i value = _mm_sllv_epi32(steppers.value, shifts.down);
+    const __m128i step2 = _mm_sllv_epi32(steppers.step, shifts.down);
+    const __m128i v_value = _mm_srli_si128(value, sizeof(int32_t));
+    const __m128i v_step = _mm_srli_si128(step2, sizeof(int32_t));
+    const __m256i u_step1 = _mm256_broadcastw_epi16(step2);
     const __m256i v_step1 = _mm256_broadcastw_epi16(v_step);
-    lanes = {_mm256_add_epi16(_mm256_broadcastw_epi16(steppers.value),
-                              _mm256_mullo_epi16(u_step1, ramp)),
+    lanes = {_mm256_add_epi16(_mm256_broadcastw_epi16(value), _mm256_mullo_epi16(u_step1, ramp)),
              _mm256_add_epi16(_mm256_broadcastw_epi16(v_value), _mm256_mullo_epi16(v_step1, ramp))};
     static_assert(RGB555_AVX2_PIXELS == 1 << 4);
     step = {_mm256_slli_epi16(u_step1, 4), _mm256_slli_epi16(v_step1, 4)};
 }
 
-// The texel indices of the sixteen pixels.
+// The texel indices of the sixteen pixels: the row lands above the column with the v lane's lower
+// bits below it, which the column mask clears (one ternary logic op with AVX-512 at hand).
 [[gnu::target("avx2")]] inline __m256i tex_index16(const TexLanes16& lanes,
-                                                   const TexSpanParams& params)
+                                                   const TexShifts2& shifts, __m256i column_mask)
 {
-    const __m256i rows = _mm256_srl_epi16(
-        _mm256_and_si256(lanes.v, _mm256_set1_epi16(static_cast<int16_t>(params.span_v_mask))),
-        _mm_cvtsi32_si128(params.span_row_shift));
-    const __m256i columns =
-        _mm256_and_si256(_mm256_srli_epi16(lanes.u, FX8_SHIFT),
-                         _mm256_set1_epi16(static_cast<int16_t>(params.span_u_mask)));
-    return _mm256_add_epi16(rows, columns);
+    const __m256i rows = _mm256_srl_epi16(lanes.v, shifts.row);
+    const __m256i columns = _mm256_srl_epi16(lanes.u, shifts.column);
+    return _mm256_or_si256(_mm256_andnot_si256(column_mask, rows), columns);
 }
 
 // The texels combined with the frame's pixels; the opaque span leaves the frame unread, so its load
@@ -324,15 +332,19 @@ template <TexBlend BLEND, TexLookup LOOKUP>
     }
 }
 
-// The first count (1 to 15) pixels of a group; all sixteen lie inside the buffer. Texels read
-// one by one are combined one by one: gathered into a register from sixteen narrow stores they
-// would wait for those stores to finish.
+// The first count (1 to 15) pixels of a group; all sixteen lie inside the buffer. The lanes past
+// the span take its first pixel's texel, so that only the span's own texels decide whether the
+// group is a run: past its end a span's columns may well wrap. Texels read one by one are
+// combined one by one: gathered into a register from sixteen narrow stores they would wait for
+// those stores to finish.
 template <TexBlend BLEND, TexLookup LOOKUP>
 [[gnu::target("avx2")]] inline void tex_last_group16(Pixel* at, __m256i index, int32_t back,
                                                      const TexSpanParams& params, int32_t count)
 {
+    const __m256i run_index = _mm256_blendv_epi8(
+        _mm256_broadcastw_epi16(_mm256_castsi256_si128(index)), index, rgb555_lanes_first16(count));
     __m256i texels;
-    if (tex_run16<LOOKUP>(index, back, params, texels)) {
+    if (tex_run16<LOOKUP>(run_index, back, params, texels)) {
         const __m256i frame = rgb555_load16(at);
         rgb555_store_first16(at, tex_combine16<BLEND>(texels, frame), frame, count);
         return;
@@ -345,17 +357,19 @@ template <TexBlend BLEND, TexLookup LOOKUP>
 
 template <TexBlend BLEND, TexLookup LOOKUP>
 [[gnu::target("avx2"), gnu::always_inline]] inline void
-tex_pixels16(Pixel* at, int32_t count, const TexSteppers2& steppers, const TexSpanParams& polygon)
+tex_pixels16(Pixel* at, int32_t count, const TexSteppers2& steppers, const TexSpanParams& polygon,
+             const TexShifts2& shifts)
 {
     // A copy of its own: the frame's stores could write anywhere for all the compiler knows, so
     // it would read the polygon's fields again after each of them.
     const TexSpanParams params = polygon;
     TexLanes16 lanes;
     TexLanes16 step;
-    tex_lanes16(steppers, lanes, step);
+    tex_lanes16(steppers, shifts, lanes, step);
+    const __m256i column_mask = _mm256_set1_epi16(static_cast<int16_t>(params.span_u_mask));
     const int32_t back = _mm_cvtsi128_si32(steppers.step) < 0 ? TEX_GROUP_LAST : 0;
     for (;; at += RGB555_AVX2_PIXELS) {
-        const __m256i index = tex_index16(lanes, params);
+        const __m256i index = tex_index16(lanes, shifts, column_mask);
         if (count < RGB555_AVX2_PIXELS) {
             tex_last_group16<BLEND, LOOKUP>(at, index, back, params, count);
             return;
@@ -427,7 +441,7 @@ template <TexBlend BLEND, TexLookup LOOKUP> struct TexSpanAvx2 {
     {
         if (!waiting_count)
             return;
-        tex_pixels16<BLEND, LOOKUP>(waiting_at, waiting_count, waiting, *params);
+        tex_pixels16<BLEND, LOOKUP>(waiting_at, waiting_count, waiting, *params, shifts);
         waiting_count = 0;
     }
 };
