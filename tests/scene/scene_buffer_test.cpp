@@ -67,21 +67,18 @@ TEST_F(SceneBufferTest, RestoreBringsBackTheSavedHeadersInTurnAndSavesStopAtSixt
     scene_reserve_vertices(5);
     scene_add_colours(colours, 2);
     const SceneHeader saved = scene_header();
-    EXPECT_EQ(scene_save_header(), 0);
-    EXPECT_EQ(scene_add_packets(packet, 44, 1), 44);
-    EXPECT_EQ(scene_reserve_vertices(3), 5);
-    EXPECT_EQ(scene_add_colours(colours, 1), 2);
-    for (int32_t level = 1; level <= HEADER_SAVE_DEPTH; ++level) {
-        scene_header().packet_count = 100 + level;
+    for (int32_t level = 0; level <= HEADER_SAVE_DEPTH; ++level) {
         EXPECT_EQ(scene_save_header(), level < HEADER_SAVE_DEPTH ? 0 : -1) << level;
+        EXPECT_EQ(scene_add_packets(packet, 44, 1), 44 * (level + 1));
+        EXPECT_EQ(scene_reserve_vertices(1), 5 + level);
+        EXPECT_EQ(scene_add_colours(colours, 1), 2 + level);
     }
     for (int32_t level = HEADER_SAVE_DEPTH - 1; level >= 1; --level) {
         scene_restore_header();
-        ASSERT_EQ(scene_header().packet_count, 100 + level);
+        ASSERT_EQ(scene_header().packet_count, 1 + level) << level;
     }
     scene_restore_header();
     EXPECT_TRUE(same(scene_header(), saved));
-    EXPECT_EQ(scene_header().packet_write - scene_header().first_packet, 44);
     // At depth 0 a restore copies level 0 again.
     scene_header().packet_count = 99;
     scene_restore_header();

@@ -26,6 +26,11 @@ inline auto test_xyz(const Vec3& v)
     return std::tuple(v.x, v.y, v.z);
 }
 
+inline auto test_screen(const ScreenVertex& v)
+{
+    return std::tuple(v.x, v.y, v.depth, v.clip);
+}
+
 class SceneFixture : public ::testing::Test {
 protected:
     static constexpr int32_t CX = 256;
