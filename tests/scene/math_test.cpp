@@ -2,13 +2,9 @@
 // extended precision, matrices and projections by hand.
 #include "scene/math.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
-#include "scene/matrix.h"
-#include "scene/projection.h"
 #include "tests/support/scene_fixture.h"
 
 namespace {
@@ -32,11 +28,6 @@ long double extended(long double value)
 int32_t table_entry(long double (*function)(long double), int32_t i)
 {
     return static_cast<int32_t>(std::trunc(extended(function(i * 0.006135923151367188L)) * 512));
-}
-
-bool same(const Matrix& a, const Matrix& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 TEST_F(MathTest, TablesHoldTheTruncatedExtendedPrecisionValues)
@@ -80,26 +71,24 @@ TEST_F(MathTest, RotationByHandAndMaskedAngles)
 {
     struct Case {
         Vec3 angles;
-        int32_t rows[3][3];
+        Matrix rows; // row 3 is added below
     };
     const Case cases[] = {
-        {{0, 0, 256, 0}, {{0, -512, 0}, {512, 0, 0}, {0, 0, 512}}},
-        {{0, 256, 0, 0}, {{0, 0, -512}, {0, 512, 0}, {512, 0, 0}}},
-        {{128, 0, 0, 0}, {{512, 0, 0}, {0, 362, -362}, {0, 362, 362}}},
+        {{0, 0, 256, 0}, {{{0, -512, 0}, {512, 0, 0}, {0, 0, 512}}}},
+        {{0, 256, 0, 0}, {{{0, 0, -512}, {0, 512, 0}, {512, 0, 0}}}},
+        {{128, 0, 0, 0}, {{{512, 0, 0}, {0, 362, -362}, {0, 362, 362}}}},
         // 362 x 362 >> 9 = 255, -362 x 362 >> 9 = -256, -256 x 362 >> 9 = -181, 255 x 362 >> 9 =
         // 180.
-        {{128, 128, 128, 0}, {{255, -436, 74}, {255, 75, -436}, {362, 255, 255}}},
+        {{128, 128, 128, 0}, {{{255, -436, 74}, {255, 75, -436}, {362, 255, 255}}}},
     };
     for (const Case& c : cases) {
-        Matrix expected{};
-        for (int i = 0; i < 3; ++i)
-            std::copy(c.rows[i], c.rows[i] + 3, expected.m[i]);
+        Matrix expected = c.rows;
         expected.m[3][3] = 512;
         Matrix m;
         math_matrix_rotation(&m, c.angles);
-        EXPECT_TRUE(same(m, expected)) << c.angles.x << "," << c.angles.y << "," << c.angles.z;
+        EXPECT_TRUE(test_same(m, expected)) << c.angles.x << "," << c.angles.y << "," << c.angles.z;
         math_matrix_rotation(&m, {c.angles.x + 1024, c.angles.y - 2048, c.angles.z - 1024, 0});
-        EXPECT_TRUE(same(m, expected));
+        EXPECT_TRUE(test_same(m, expected));
     }
 }
 
@@ -107,7 +96,7 @@ TEST_F(MathTest, ComposeAndProduct)
 {
     Matrix m;
     EXPECT_EQ(math_matrix_compose(&m, {0, 0, 0, 0}, {0, 0, 0, 0}, {512, 512, 512, 0}), 0);
-    EXPECT_TRUE(same(m, TEST_IDENTITY));
+    EXPECT_TRUE(test_same(m, TEST_IDENTITY));
     // Scale x by 2, turn a quarter about z (x goes to -y), move by (5, 6, 7): (1, 0, 0) lands at
     // (5, 4, 7), at 256 per unit.
     math_matrix_compose(&m, {5, 6, 7, 0}, {0, 0, 256, 0}, {1024, 512, 512, 0});
@@ -151,27 +140,26 @@ TEST_F(MathTest, MatrixStackOverflowAndUnderflow)
 
 TEST_F(MathTest, ProjectionByHand)
 {
-    const Vec3 in[] = {{100, 50, 0, 0}, {100, 50, 256, 0}, {1, 2, -255, 0},
-                       {1, 2, -256, 0}, {-1, 0, 0, 0},     {0, 0, 0, 0}};
-    const ScreenVertex expected[] = {
-        {CX + 100, CY + 50, 0, 0},
-        {CX + 50, CY + 25, 256, 0},
-        {CX + 256, CY + 512, -255, 0}, // divisor 1
-        {256, 512, -256, -1},          // behind the eye: X and Y unprojected
-        {CX - 1, CY, 0, 0},
-        {CX, CY, 0, 0},
-    };
-    ScreenVertex out[6];
-    EXPECT_EQ(math_transform_project(6, out, in, TEST_IDENTITY), 0);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(test_screen(out[i]), test_screen(expected[i])) << i;
+    // (point, where it lands): divisor 1 at depth -255, behind the eye X and Y unprojected.
+    ScreenVertex out{};
+    // clang-format off
+    for (const auto& [point, screen] : {
+             std::pair(Vec3{100, 50, 0, 0}, std::tuple(CX + 100, CY + 50, 0, 0)),
+             {{100, 50, 256, 0}, {CX + 50, CY + 25, 256, 0}},
+             {{1, 2, -255, 0}, {CX + 256, CY + 512, -255, 0}},
+             {{1, 2, -256, 0}, {256, 512, -256, -1}},
+             {{-1, 0, 0, 0}, {CX - 1, CY, 0, 0}}}) {
+        // clang-format on
+        EXPECT_EQ(math_transform_project(1, &out, &point, TEST_IDENTITY), 0);
+        EXPECT_EQ(test_screen(out), screen) << point.z;
+    }
     // X = -255 truncates toward zero, to the centre; a shift would give -1.
     Matrix nudged = TEST_IDENTITY;
     nudged.m[3][0] = -510;
-    math_transform_project(1, out, &in[5], nudged);
-    EXPECT_EQ(out[0].x, CX);
-    math_transform_project(-1, out, in, TEST_IDENTITY);
-    EXPECT_EQ(out[0].x, CX);
+    math_transform_project(1, &out, &TEST_ORIGIN, nudged);
+    EXPECT_EQ(out.x, CX);
+    math_transform_project(-1, &out, &TEST_ORIGIN, TEST_IDENTITY);
+    EXPECT_EQ(out.x, CX);
 }
 
 } // namespace
