@@ -1,5 +1,5 @@
 // Picking and hits: the cursor circle, projection of records, collisions between objects, the
-// hit response with its shock wave, and the tables' bad indices.
+// hit response with its shock wave, and the object blocks teardown frees.
 #include "scene/pick.h"
 
 #include <algorithm>

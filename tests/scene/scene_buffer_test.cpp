@@ -1,5 +1,5 @@
-// The scene buffer: its layout, the header save stack, registration, colour conversion and the
-// bounded additions.
+// The scene buffer: its layout and allocation, the header save stack, registration and colour
+// conversion.
 #include "scene/scene_buffer.h"
 
 #include <string>
