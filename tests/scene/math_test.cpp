@@ -2,22 +2,14 @@
 // extended precision, matrices and projections by hand.
 #include "scene/math.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
-#include <tuple>
 
-#include "platform/mem.h"
-#include "scene/matrix.h"
-#include "scene/projection.h"
+#include "tests/support/scene_fixture.h"
 
 namespace {
 
-constexpr int32_t CX = 256;
-constexpr int32_t CY = 230;
+using MathTest = SceneFixture;
 
 // The tables' definition: 512 x sin(i x 0.006135923151367188) with the product and the sine in
 // x87's extended precision, truncated. Long double holds the product exactly and the sine to at
@@ -38,43 +30,6 @@ int32_t table_entry(long double (*function)(long double), int32_t i)
     return static_cast<int32_t>(std::trunc(extended(function(i * 0.006135923151367188L)) * 512));
 }
 
-Matrix identity()
-{
-    Matrix m{};
-    for (int i = 0; i < 4; ++i)
-        m.m[i][i] = 512;
-    return m;
-}
-
-bool same(const Matrix& a, const Matrix& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-auto fields(const ScreenVertex& v)
-{
-    return std::tuple(v.x, v.y, v.depth, v.clip);
-}
-
-class MathTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        live_blocks = mem_stats().live_blocks;
-        ASSERT_EQ(math_init_tables(), 0);
-        math_set_screen_centre(CX, CY);
-    }
-
-    void TearDown() override
-    {
-        math_free_tables();
-        math_free_tables();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks);
-    }
-
-    int32_t live_blocks = 0;
-};
-
 TEST_F(MathTest, TablesHoldTheTruncatedExtendedPrecisionValues)
 {
     for (int32_t i = 0; i < 1024; ++i) {
@@ -89,34 +44,25 @@ TEST_F(MathTest, TablesHoldTheTruncatedExtendedPrecisionValues)
               std::tuple(512, 195, 0, -512, 0));
 }
 
-TEST_F(MathTest, CircleSphereAndDirection)
+TEST_F(MathTest, CircleAndDirection)
 {
     int32_t x = 0;
     int32_t y = 0;
-    math_circle_point(256, 2, &x, &y);
-    int32_t x2 = 0;
-    int32_t y2 = 0;
-    math_circle_point(128 + 1024, -1, &x2, &y2); // -362 >> 1
-    EXPECT_EQ(std::tuple(x, y, x2, y2), std::tuple(0, 512, -181, -181));
+    math_circle_point(128 + 1024, -1, &x, &y); // -362 >> 1
+    EXPECT_EQ(std::tuple(x, y), std::tuple(-181, -181));
 
-    // The cone's rim: ring 3 of 16 lies at latitude 192 (sin 473, cos 195).
-    Vec3 p{};
-    math_sphere_point(&p, 16, 0, 3, 2);
-    EXPECT_EQ(std::tuple(p.x, p.y, p.z), std::tuple(((512 * 473) >> 10) << 2, 195 << 2, 0));
-    math_sphere_point(&p, 16, 24, 3, 2); // index 24 is 8: longitude 512, where -236.5 rounds down
-    EXPECT_EQ(p.x, -237 * 4);
-    math_sphere_point(&p, 0, 8, 3, 2);
-    EXPECT_EQ(std::tuple(p.x, p.y, p.z), std::tuple(0, 0, 0));
-
+    // (a, b, the length, the direction): a - b at 1024 per unit over a length made odd, truncated
+    // toward zero; past the callers' limit the squared sum wraps negative and the length is 1.
     Vec3 d{};
-    EXPECT_EQ(math_direction(&d, {0, 0, 0, 0}, {3, 4, 0, 0}), 5);
-    EXPECT_EQ(std::tuple(d.x, d.y, d.z), std::tuple(-614, -819, 0)); // truncated toward zero
-    EXPECT_EQ(math_direction(&d, {6, 8, 0, 0}, {0, 0, 0, 0}), 11);   // 10, made odd
-    EXPECT_EQ(d.y, 8192 / 11);
-    EXPECT_EQ(math_direction(&d, {7, 7, 7, 0}, {7, 7, 7, 0}), 1);
-    EXPECT_EQ(std::tuple(d.x, d.y, d.z), std::tuple(0, 0, 0)) << "the same point";
-    // Past the callers' limit the squared sum wraps negative; the length stays defined.
-    EXPECT_EQ(math_direction(&d, {40000, 40000, 0, 0}, {0, 0, 0, 0}), 1);
+    // clang-format off
+    for (const auto& [a, b, length, direction] : {
+             std::tuple(Vec3{0, 0, 0, 0}, Vec3{3, 4, 0, 0}, 5, std::tuple(-614, -819, 0)),
+             {{7, 7, 7, 0}, {7, 7, 7, 0}, 1, {0, 0, 0}},
+             {{40000, 40000, 0, 0}, {0, 0, 0, 0}, 1, {40960000, 40960000, 0}}}) {
+        // clang-format on
+        EXPECT_EQ(math_direction(&d, a, b), length);
+        EXPECT_EQ(test_xyz(d), direction) << length;
+    }
 }
 
 // Worked by hand from the rotation's entries at 512 = 1.0, each product shifted down (rounding
@@ -125,28 +71,24 @@ TEST_F(MathTest, RotationByHandAndMaskedAngles)
 {
     struct Case {
         Vec3 angles;
-        int32_t rows[3][3];
+        Matrix rows; // row 3 is added below
     };
     const Case cases[] = {
-        {{0, 0, 0, 0}, {{512, 0, 0}, {0, 512, 0}, {0, 0, 512}}},
-        {{0, 0, 256, 0}, {{0, -512, 0}, {512, 0, 0}, {0, 0, 512}}},
-        {{0, 256, 0, 0}, {{0, 0, -512}, {0, 512, 0}, {512, 0, 0}}},
-        {{256, 0, 256, 0}, {{0, 0, 512}, {512, 0, 0}, {0, 512, 0}}},
-        {{128, 0, 0, 0}, {{512, 0, 0}, {0, 362, -362}, {0, 362, 362}}},
+        {{0, 0, 256, 0}, {{{0, -512, 0}, {512, 0, 0}, {0, 0, 512}}}},
+        {{0, 256, 0, 0}, {{{0, 0, -512}, {0, 512, 0}, {512, 0, 0}}}},
+        {{128, 0, 0, 0}, {{{512, 0, 0}, {0, 362, -362}, {0, 362, 362}}}},
         // 362 x 362 >> 9 = 255, -362 x 362 >> 9 = -256, -256 x 362 >> 9 = -181, 255 x 362 >> 9 =
         // 180.
-        {{128, 128, 128, 0}, {{255, -436, 74}, {255, 75, -436}, {362, 255, 255}}},
+        {{128, 128, 128, 0}, {{{255, -436, 74}, {255, 75, -436}, {362, 255, 255}}}},
     };
     for (const Case& c : cases) {
-        Matrix expected{};
-        for (int i = 0; i < 3; ++i)
-            std::copy(c.rows[i], c.rows[i] + 3, expected.m[i]);
+        Matrix expected = c.rows;
         expected.m[3][3] = 512;
         Matrix m;
         math_matrix_rotation(&m, c.angles);
-        EXPECT_TRUE(same(m, expected)) << c.angles.x << "," << c.angles.y << "," << c.angles.z;
+        EXPECT_TRUE(test_same(m, expected)) << c.angles.x << "," << c.angles.y << "," << c.angles.z;
         math_matrix_rotation(&m, {c.angles.x + 1024, c.angles.y - 2048, c.angles.z - 1024, 0});
-        EXPECT_TRUE(same(m, expected));
+        EXPECT_TRUE(test_same(m, expected));
     }
 }
 
@@ -154,7 +96,7 @@ TEST_F(MathTest, ComposeAndProduct)
 {
     Matrix m;
     EXPECT_EQ(math_matrix_compose(&m, {0, 0, 0, 0}, {0, 0, 0, 0}, {512, 512, 512, 0}), 0);
-    EXPECT_TRUE(same(m, identity()));
+    EXPECT_TRUE(test_same(m, TEST_IDENTITY));
     // Scale x by 2, turn a quarter about z (x goes to -y), move by (5, 6, 7): (1, 0, 0) lands at
     // (5, 4, 7), at 256 per unit.
     math_matrix_compose(&m, {5, 6, 7, 0}, {0, 0, 256, 0}, {1024, 512, 512, 0});
@@ -175,14 +117,11 @@ TEST_F(MathTest, ComposeAndProduct)
     EXPECT_EQ(m.m[0][0], 0);            // (256 >> 9) + (256 >> 9), not 512 >> 9
     EXPECT_EQ(m.m[1][1], -1);           // -256 >> 9 rounds toward minus infinity
     EXPECT_EQ(m.m[2][2], 0x20001 >> 9); // 0x1'0002'0001 wrapped
-    Matrix i = identity();
-    math_matrix_multiply(&i, i, b); // out may be an input
-    EXPECT_TRUE(same(i, b));
 }
 
 TEST_F(MathTest, MatrixStackOverflowAndUnderflow)
 {
-    Matrix level = identity();
+    Matrix level = TEST_IDENTITY;
     math_matstack_reset();
     for (int32_t i = 0; i < 32; ++i) {
         level.m[3][0] = i;
@@ -201,42 +140,26 @@ TEST_F(MathTest, MatrixStackOverflowAndUnderflow)
 
 TEST_F(MathTest, ProjectionByHand)
 {
-    const Vec3 in[] = {{100, 50, 0, 0}, {100, 50, 256, 0}, {1, 2, -255, 0},
-                       {1, 2, -256, 0}, {-1, 0, 0, 0},     {0, 0, 0, 0}};
-    const ScreenVertex expected[] = {
-        {CX + 100, CY + 50, 0, 0},
-        {CX + 50, CY + 25, 256, 0},
-        {CX + 256, CY + 512, -255, 0}, // divisor 1
-        {256, 512, -256, -1},          // behind the eye: X and Y unprojected
-        {CX - 1, CY, 0, 0},
-        {CX, CY, 0, 0},
-    };
-    ScreenVertex out[6];
-    EXPECT_EQ(math_transform_project(6, out, in, identity()), 0);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(fields(out[i]), fields(expected[i])) << i;
+    // (point, where it lands): divisor 1 at depth -255, behind the eye X and Y unprojected.
+    ScreenVertex out{};
+    // clang-format off
+    for (const auto& [point, screen] : {
+             std::pair(Vec3{100, 50, 0, 0}, std::tuple(CX + 100, CY + 50, 0, 0)),
+             {{100, 50, 256, 0}, {CX + 50, CY + 25, 256, 0}},
+             {{1, 2, -255, 0}, {CX + 256, CY + 512, -255, 0}},
+             {{1, 2, -256, 0}, {256, 512, -256, -1}},
+             {{-1, 0, 0, 0}, {CX - 1, CY, 0, 0}}}) {
+        // clang-format on
+        EXPECT_EQ(math_transform_project(1, &out, &point, TEST_IDENTITY), 0);
+        EXPECT_EQ(test_screen(out), screen) << point.z;
+    }
     // X = -255 truncates toward zero, to the centre; a shift would give -1.
-    Matrix nudged = identity();
+    Matrix nudged = TEST_IDENTITY;
     nudged.m[3][0] = -510;
-    math_transform_project(1, out, &in[5], nudged);
-    EXPECT_EQ(out[0].x, CX);
-    math_transform_project(-1, out, in, identity());
-    EXPECT_EQ(out[0].x, CX);
-
-    // Spheres: 256 units farther the radius halves; the view output is in model units.
-    Matrix far = identity();
-    far.m[3][2] = 256 * 512;
-    Vec3 view{0, 0, 0, 9};
-    int32_t sx = -7;
-    int32_t sy = -7;
-    EXPECT_EQ(math_project_sphere(&view, &sx, &sy, {4, 512, 0, 0}, far, 10, 2), 5);
-    EXPECT_EQ(std::tuple(sx, sy), std::tuple(CX + 2, CY + 256));
-    EXPECT_EQ(std::tuple(view.x, view.y, view.z, view.w), std::tuple(4, 512, 256, 9));
-    // Without the flag, or behind the eye, the screen point is not written.
-    sx = sy = -7;
-    EXPECT_EQ(math_project_sphere(&view, &sx, &sy, {3, 4, 0, 0}, far, 10, 0), 0);
-    EXPECT_EQ(math_project_sphere(&view, &sx, &sy, {3, 4, -512, 0}, far, 10, 2), -1);
-    EXPECT_EQ(std::tuple(sx, sy, view.z), std::tuple(-7, -7, -256));
+    math_transform_project(1, &out, &TEST_ORIGIN, nudged);
+    EXPECT_EQ(out.x, CX);
+    math_transform_project(-1, &out, &TEST_ORIGIN, TEST_IDENTITY);
+    EXPECT_EQ(out.x, CX);
 }
 
 } // namespace

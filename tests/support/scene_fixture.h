@@ -1,11 +1,12 @@
-// The maths and the scene buffer as start-up leaves them, without a window: tables made, buffer
-// current, the scene's tables registered, the projection centre at (256, 230). The model fixture
-// adds the effect stores and the six models and the effect script built from the generator's
-// start state.
+// The maths, the scene buffer and the models as start-up leaves them, without a window: tables
+// made, buffer current, the scene's tables registered, the projection centre at (256, 230), the
+// effect stores, the six models and the effect script built from the generator's start state,
+// and the identity as the view.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <tuple>
 
 #include "host/headless/headless.h"
@@ -13,7 +14,9 @@
 #include "platform/random.h"
 #include "scene/effect.h"
 #include "scene/math.h"
+#include "scene/matrix.h"
 #include "scene/model.h"
+#include "scene/projection.h"
 #include "scene/scene.h"
 #include "scene/scene_buffer.h"
 
@@ -24,6 +27,16 @@ constexpr Vec3 TEST_UNIT_SCALE{512, 512, 512, 0};
 inline auto test_xyz(const Vec3& v)
 {
     return std::tuple(v.x, v.y, v.z);
+}
+
+inline auto test_screen(const ScreenVertex& v)
+{
+    return std::tuple(v.x, v.y, v.depth, v.clip);
+}
+
+template <typename Record> bool test_same(const Record& a, const Record& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 class SceneFixture : public ::testing::Test {
@@ -41,25 +54,7 @@ protected:
         scene_init();
         scene_register_tables();
         math_set_screen_centre(CX, CY);
-    }
-
-    void TearDown() override
-    {
-        scene_free_objects();
-        scene_free_buffer();
-        math_free_tables();
-        mem_fail_call(0);
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks) << "blocks left allocated";
-    }
-
-    int32_t live_blocks = 0;
-};
-
-class ModelFixture : public SceneFixture {
-protected:
-    void SetUp() override
-    {
-        SceneFixture::SetUp();
+        scene_view_matrix() = TEST_IDENTITY; // a model placed at p shows at p
         random_reset();
         ASSERT_EQ(effect_init_stores(), 0);
         ASSERT_EQ(model_build_all(), 0);
@@ -69,6 +64,11 @@ protected:
     {
         model_free_stores();
         effect_free_stores();
-        SceneFixture::TearDown();
+        scene_free_objects();
+        scene_free_buffer();
+        math_free_tables();
+        EXPECT_EQ(mem_stats().live_blocks, live_blocks) << "blocks left allocated";
     }
+
+    int32_t live_blocks = 0;
 };
