@@ -148,4 +148,23 @@ TEST_F(ModelTest, BuildersForceTheLayoutAndLeaveLinkAndDepth)
               std::tuple(96, 0x2FBu, 44, 0, -3, 0x10004u, 52));
 }
 
+TEST_F(ModelTest, StoresAndTableRefuseWhatDoesNotFit)
+{
+    // The packet store holds 5000 bytes, 4480 of them used: eleven triangles fit, not twelve.
+    model_begin_packets();
+    for (int i = 0; i < 12; ++i)
+        model_add_triangle(TriPacket{});
+    EXPECT_EQ(model_packet_bytes_used(), 4480 + 11 * 44);
+    // Lists outside the stores, or packets that do not add up, are not registered.
+    const int32_t count = model_count();
+    for (const Model& bad :
+         {Model{5001, 0, 0, 0, 0, 0, 0, 0, 0}, Model{2, 4999, 0, 0, 0, 0, 0, 0, 0},
+          Model{0, 0, 0, 0, 0, 0, 1, 0, 43}, Model{0, 0, 0, 0, 0, 0, 2, 0, 44}})
+        EXPECT_EQ(model_register(bad), -1);
+    EXPECT_EQ(model_count(), count);
+    while (model_count() < MODEL_TABLE_SIZE)
+        ASSERT_GE(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), 0);
+    EXPECT_EQ(model_register({0, 0, 0, 0, 0, 0, 1, 0, 44}), -1);
+}
+
 } // namespace

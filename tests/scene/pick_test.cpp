@@ -197,11 +197,26 @@ TEST_F(PickTest, ThreeHeldFramesBurstAndDestroyAndTheFourthLeavesItAlone)
     EXPECT_EQ(pick_hit(1), -1);
 }
 
-TEST_F(PickTest, TeardownFreesTheBlocksLeft)
+// Bad list and block indices and a full pool are refused; teardown frees the blocks left.
+TEST_F(PickTest, TablesRefuseBadIndicesAndTheFullPoolAndTeardownFreesTheBlocksLeft)
 {
-    EXPECT_EQ(pick_block_set(0, mem_alloc(16)), 0);
+    const auto add_to = [](int32_t list, const Matrix* matrix = &TEST_IDENTITY) {
+        return pick_add_record(list, TEST_ORIGIN, 1, matrix, 0, nullptr, nullptr);
+    };
+    EXPECT_EQ(std::tuple(add_to(-1), add_to(PICK_LISTS), add_to(0, nullptr), pick_list(-1),
+                         pick_list(PICK_LISTS), pick_clear_flags(PICK_LISTS, PICK_FLAG_SOLID)),
+              std::tuple(nullptr, nullptr, nullptr, nullptr, nullptr, -1));
+    for (int32_t i = 0; i < PICK_POOL_RECORDS; ++i)
+        ASSERT_NE(add_to(i % PICK_LISTS), nullptr);
+    EXPECT_EQ(add_to(0), nullptr);
+    void* block = mem_alloc(16);
+    EXPECT_EQ(pick_block_set(0, block), 0);
+    EXPECT_EQ(pick_block_set(0, block), -1);
+    EXPECT_EQ(std::pair(pick_block_set(PICK_BLOCKS, block), pick_block_set(1, nullptr)),
+              std::pair(-1, -1));
     EXPECT_EQ(pick_block_free(0), 0);
     EXPECT_EQ(pick_block_free(0), 1);
+    EXPECT_EQ(pick_block_free(-1), -1);
     EXPECT_EQ(pick_block_set(PICK_BLOCKS - 1, mem_alloc(16)), 0);
 }
 

@@ -87,4 +87,35 @@ TEST_F(SceneBufferTest, ColourConversionFollowsTheRegisteredCount)
     EXPECT_EQ(std::tuple(flat[0], flat[1]), std::tuple(0x7FFF, 0x045F));
 }
 
+// Each addition returns where it went, or -1 with nothing added when it does not fit.
+TEST_F(SceneBufferTest, AdditionsStopAtTheTableEnds)
+{
+    static ColourEntry colours[1500];
+    static uint8_t packets[60000];
+    colours[1] = {248, 0, 8, 0};
+    // clang-format off
+    const std::pair<int32_t (*)(), int32_t> rows[] = {
+        {[] { return scene_reserve_vertices(-1); }, -1},
+        {[] { return scene_reserve_vertices(1000); }, 0},
+        {[] { return scene_reserve_vertices(501); }, -1},
+        {[] { return scene_reserve_vertices(500); }, 1000},
+        {[] { return scene_add_colours(colours, 2); }, 0},
+        {[] { return scene_add_colours(colours, 1499); }, -1},
+        {[] { return scene_add_colours(colours, 1498); }, 2},
+        {[] { return scene_add_packets(packets, 59990, 1000); }, 0},
+        {[] { return scene_add_packets(packets, 11, 1); }, -1},
+        {[] { return scene_add_packets(packets, 10, 1); }, 59990},
+    };
+    // clang-format on
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(rows[i].first(), rows[i].second) << "row " << i;
+    EXPECT_EQ(scene_vertex_slot(1500), nullptr);
+    EXPECT_EQ(std::pair(table_count(TABLE_TYPE_COLOURS), scene_header().packet_count),
+              std::pair(1500, 1001));
+    EXPECT_EQ(scene_header().flat_colours[1], (31 << 10) | 1);
+    // A write position that a restore left outside the area is refused, not trusted.
+    scene_header().packet_write = nullptr;
+    EXPECT_EQ(scene_add_packets(packets, 1, 1), -1);
+}
+
 } // namespace

@@ -30,14 +30,26 @@ void expect_vertex(int32_t slot, int32_t x, int32_t y, int32_t depth, int32_t cl
 
 TEST_F(SceneTest, PopCountsMakeChildrenAndSiblings)
 {
-    ASSERT_EQ(scene_reserve_vertices(3), 0);
+    constexpr int32_t DEEP = 40; // parts in a chain, deeper than the matrix stack
+    ASSERT_EQ(scene_reserve_vertices(5 + DEEP), 0);
     // The first part, 0, turns a quarter about z, so that its children's y runs along +x. Pop
     // counts 0, 1, 0: part 1 is part 0's child, and part 2 is part 0's child too, part 1's sibling.
     const ObjectPart parts[3] = {make_part(0, 0, 1, {10, 0, 0, 0}, {0, 0, 256, 0}),
                                  make_part(1, 1, 1, {0, 20, 0, 0}),
                                  make_part(0, 2, 1, {0, 0, 30, 0})};
     ASSERT_EQ(add(parts, 3, {5, 0, 0, 0}), 0);
-    EXPECT_EQ(scene_transform_object(0, TEST_IDENTITY), 0);
+    // More levels than were pushed are refused, and the next part stays a child.
+    const ObjectPart chain[2] = {make_part(5, 3, 1, {10, 0, 0, 0}),
+                                 make_part(-2, 4, 1, {0, 20, 0, 0})};
+    ASSERT_EQ(add(chain, 2), 1);
+    ObjectPart deep[DEEP];
+    for (int32_t i = 0; i < DEEP; ++i)
+        deep[i] = make_part(0, 5 + i, 1, {1, 0, 0, 0});
+    ASSERT_EQ(add(deep, DEEP), 2);
+    for (int32_t object = 0; object < 3; ++object)
+        EXPECT_EQ(scene_transform_object(object, TEST_IDENTITY), 0);
+    expect_vertex(4, CX + 10, CY + 20, 0, 0);
+    expect_vertex(5 + DEEP - 1, CX + DEEP, CY, 0, 0);
     // World points: part 0 at (15, 0, 0); part 1 at 15 + 20 along x; part 2 at (15, 0, 30).
     expect_vertex(0, CX + 15, CY, 0, 0);
     expect_vertex(1, CX + 35, CY, 0, 0);
@@ -72,7 +84,18 @@ TEST_F(SceneTest, HiddenObjectsStayClippedAndBadIndicesAreRefused)
             << index;
     }
     EXPECT_EQ(scene_free_object(0), 0);
+    EXPECT_EQ(scene_free_object(0), -1);
     EXPECT_EQ(scene_object_position(0), nullptr);
+    // Parts whose slots leave the table, or without vertices, are refused; 32 objects fill it.
+    ObjectPart outside = make_part(0, 1499, 2, TEST_ORIGIN);
+    EXPECT_EQ(add(&outside, 1), -1);
+    outside = make_part(0, 0, 1, TEST_ORIGIN);
+    outside.vertices = nullptr;
+    EXPECT_EQ(add(&outside, 1), -1);
+    EXPECT_EQ(add(nullptr, 0), 0); // the freed slot first
+    for (int32_t index = 2; index < SCENE_OBJECTS; ++index)
+        ASSERT_EQ(add(nullptr, 0), index);
+    EXPECT_EQ(add(nullptr, 0), -1);
 }
 
 using SceneProgramTest = ProgramTest;
