@@ -125,67 +125,58 @@ TEST_F(SequenceTest, EachFailingHostResourceStopsStartupBeforeAnyFrame)
     }
 }
 
-TEST_F(SequenceTest, EscapeAndQuitCommandQuitWithoutTeardown)
+// What the user does after frame 1: in the main window, or in the dialog opened then, through the
+// dialog manager to the dialog procedure. A quit exits 0 at once, with no further frame and no
+// teardown; a close of the dialog lets frames resume. Input to the main window behind the
+// dialog is dropped, so its Escape never quits.
+TEST_F(SequenceTest, EscapeAndQuitEndTheProgramAtOnceAndTheDialogsCloseOnlyIt)
 {
-    // Other characters and unknown commands do nothing; the command is the low word.
-    at_frame(1, [] { headless_post(HOST_WM_CHAR, 'a'); });
-    at_frame(2, [] { headless_post(HOST_WM_COMMAND, ID_ALWAYS_ON_TOP + 1); });
-    at_frame(3, [] { headless_post(HOST_WM_CHAR, ESCAPE); });
-    EXPECT_EQ(run(10), 0);
-    EXPECT_EQ(headless_frames_presented(), 3u);
-    EXPECT_EQ(count("delete bitmap") + count("destroy menu"), 0);
-    EXPECT_TRUE(headless_window_alive());
-
-    restart();
-    at_frame(2, [] { headless_post(HOST_WM_COMMAND, (7u << 16) | ID_QUIT); });
-    EXPECT_EQ(run(10), 0);
-    EXPECT_EQ(headless_frames_presented(), 2u);
-    EXPECT_EQ(count("delete bitmap"), 0);
-}
-
-TEST_F(SequenceTest, DialogInputQuitsOrClosesOnlyTheDialog)
-{
-    // What the user does in the dialog opened after frame 1, through the dialog manager to the
-    // dialog procedure. A quit exits 0 with no further frame; a close lets frames resume. Input
-    // to the main window behind the dialog is dropped, so its Escape never quits.
-    using Input = std::tuple<bool, uint32_t, uintptr_t>; // behind the dialog, message, wparam
+    using Post = void (*)(uint32_t, uintptr_t, intptr_t);
+    const Post win = headless_post;
+    const Post dlg = headless_post_dialog;
+    const Post behind = headless_post_behind_dialog;
     struct Case {
         const char* what;
-        std::vector<Input> inputs;
+        std::vector<std::tuple<Post, uint32_t, uintptr_t>> inputs; // message, wparam
         bool quits;
     };
+    // clang-format off
     const Case cases[] = {
-        {"Escape", {{false, HOST_WM_KEYDOWN, HOST_VK_ESCAPE}}, true},
-        {"close box", {{false, HOST_WM_CLOSE, 0}}, true},
-        {"IDCANCEL", {{false, HOST_WM_COMMAND, HOST_IDCANCEL}}, true},
-        {"WM_CHAR 27", {{false, HOST_WM_CHAR, 'x'}, {false, HOST_WM_CHAR, ESCAPE}}, true},
-        {"Return", {{false, HOST_WM_KEYDOWN, HOST_VK_RETURN}}, false},
-        {"button",
-         {{false, HOST_WM_COMMAND, IDC_CLOSE + 1}, {false, HOST_WM_COMMAND, IDC_CLOSE}},
+        {"other keys and commands",
+         {{win, HOST_WM_CHAR, 'a'}, {win, HOST_WM_COMMAND, ID_ALWAYS_ON_TOP + 1}}, false},
+        {"Escape", {{win, HOST_WM_CHAR, ESCAPE}}, true},
+        {"Quit, the low word", {{win, HOST_WM_COMMAND, 7u << 16 | ID_QUIT}}, true},
+        {"dialog Escape", {{dlg, HOST_WM_KEYDOWN, HOST_VK_ESCAPE}}, true},
+        {"close box", {{dlg, HOST_WM_CLOSE, 0}}, true},
+        {"IDCANCEL", {{dlg, HOST_WM_COMMAND, HOST_IDCANCEL}}, true},
+        {"WM_CHAR 27", {{dlg, HOST_WM_CHAR, 'x'}, {dlg, HOST_WM_CHAR, ESCAPE}}, true},
+        {"Return", {{dlg, HOST_WM_KEYDOWN, HOST_VK_RETURN}}, false},
+        {"button", {{dlg, HOST_WM_COMMAND, IDC_CLOSE + 1}, {dlg, HOST_WM_COMMAND, IDC_CLOSE}},
          false},
-        {"Escape behind",
-         {{true, HOST_WM_CHAR, ESCAPE},
-          {true, HOST_WM_COMMAND, ID_QUIT},
-          {false, HOST_WM_KEYDOWN, HOST_VK_RETURN}},
-         false},
+        {"Escape behind", {{behind, HOST_WM_CHAR, ESCAPE}, {behind, HOST_WM_COMMAND, ID_QUIT},
+                           {dlg, HOST_WM_KEYDOWN, HOST_VK_RETURN}}, false},
     };
+    // clang-format on
+    const std::string shown = "dialog " + std::to_string(IDD_DIALOG);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         restart();
-        at_frame(1, [&c] {
-            headless_post(HOST_WM_COMMAND, ID_SHOW_DIALOG);
-            for (const auto& [behind, message, wparam] : c.inputs)
-                (behind ? headless_post_behind_dialog : headless_post_dialog)(message, wparam, 0);
+        const bool opens = std::get<0>(c.inputs.back()) != win;
+        at_frame(1, [&c, opens] {
+            if (opens)
+                headless_post(HOST_WM_COMMAND, ID_SHOW_DIALOG);
+            for (const auto& [post, message, wparam] : c.inputs)
+                post(message, wparam, 0);
         });
         EXPECT_EQ(run(3), 0);
-        const std::string dialog = "dialog " + std::to_string(IDD_DIALOG);
         EXPECT_EQ(headless_frames_presented(), c.quits ? 1u : 3u);
-        if (c.quits) {
-            expect_in_order({{"present", 0}, {dialog, 0}, {"quit 0", 0}});
-            EXPECT_EQ(count("end dialog 0"), 0);
-        } else {
-            expect_in_order({{"present", 0}, {dialog, 0}, {"end dialog 0", 0}, {"present", 1}});
-        }
+        EXPECT_EQ(headless_window_alive(), c.quits);
+        EXPECT_EQ(count("delete bitmap") + count("destroy menu") == 0, c.quits);
+        EXPECT_EQ(count("end dialog 0"), opens && !c.quits ? 1 : 0);
+        if (opens && c.quits)
+            expect_in_order({{"present", 0}, {shown, 0}, {"quit 0", 0}});
+        if (opens && !c.quits)
+            expect_in_order({{"present", 0}, {shown, 0}, {"end dialog 0", 0}, {"present", 1}});
     }
 }
 
