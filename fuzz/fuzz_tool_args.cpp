@@ -55,12 +55,11 @@ bool fuzz_capture_runs(const CaptureOptions& o)
     for (const CaptureRange& range : o.save)
         held = held && runs(range);
     for (const CaptureHold& hold : o.holds) {
-        const CaptureInput input = hold.input;
+        const auto input = static_cast<int>(hold.input);
         held = held && runs(hold.frames) &&
-               (fuzz_within(static_cast<int>(input), HOST_VK_0, HOST_VK_9) ||
-                input == CaptureInput::F1 || input == CaptureInput::F2 ||
-                input == CaptureInput::F3 || input == CaptureInput::R ||
-                input == CaptureInput::LeftButton || input == CaptureInput::RightButton);
+               (fuzz_within(input, HOST_VK_0, HOST_VK_9) ||
+                fuzz_within(input, HOST_VK_F1, HOST_VK_F3) || input == HOST_VK_R ||
+                hold.input == CaptureInput::LeftButton || hold.input == CaptureInput::RightButton);
     }
     for (const CaptureCursor& c : o.cursors)
         held = held && runs({c.frame, c.frame}) &&

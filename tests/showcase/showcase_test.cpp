@@ -116,27 +116,27 @@ TEST_F(ShowcaseTest, HeldButtonDestroysTheObjectAndEveryKeyPressActsOnce)
 TEST_F(ShowcaseTest, AHitObjectDriftsAndSettles)
 {
     ObjectBody hit{};
-    Vec3 position{};
+    Vec3 p{};
     at_frame(1, [&] {
-        EXPECT_EQ(text_windows()[showcase().status_window].y, 0);
-        EXPECT_EQ(text_windows()[showcase().help_window].y, 461 - PANEL_HEIGHT);
+        EXPECT_EQ(std::pair(text_windows()[showcase().status_window].y,
+                            text_windows()[showcase().help_window].y),
+                  std::pair(0, 461 - PANEL_HEIGHT));
         press_on_cube();
     });
     at_frame(2, [&] {
         hit = *pick_body(object(CUBE).slot);
-        position = *scene_object_position(object(CUBE).slot);
+        p = *scene_object_position(object(CUBE).slot);
         EXPECT_EQ(hit.hit_points, object(CUBE).hit_points - 1);
         headless_post(HOST_WM_LBUTTONUP);
     });
     at_frame(3, [&] {
         const ObjectBody& now = *pick_body(object(CUBE).slot);
         const Vec3& v = hit.velocity;
-        const Vec3& moved = *scene_object_position(object(CUBE).slot);
-        EXPECT_EQ(xyz(now.velocity),
-                  std::tuple(v.x - (v.x >> 4), v.y - (v.y >> 4), v.z - (v.z >> 4)));
-        EXPECT_EQ(xyz(moved), std::tuple(position.x + (v.x >> 15), position.y + (v.y >> 15),
-                                         position.z + (v.z >> 15)));
-        EXPECT_EQ(now.hit_value, hit.hit_value - (hit.hit_value >> 3));
+        EXPECT_EQ(std::tuple(xyz(now.velocity), xyz(*scene_object_position(object(CUBE).slot)),
+                             now.hit_value),
+                  std::tuple(std::tuple(v.x - (v.x >> 4), v.y - (v.y >> 4), v.z - (v.z >> 4)),
+                             std::tuple(p.x + (v.x >> 15), p.y + (v.y >> 15), p.z + (v.z >> 15)),
+                             hit.hit_value - (hit.hit_value >> 3)));
     });
     EXPECT_EQ(run(3), 0);
 }
