@@ -30,6 +30,10 @@ protected:
     void SetUp() override
     {
         StartedProgramTest::SetUp();
+        w = surface_width();
+        h = surface_height();
+        cx = w >> 1;
+        cy = h >> 1;
         field = stars_field();
         pixels = surface_current_pixels();
         std::fill(pixels, pixels + w * (h + 1), 0);
@@ -50,10 +54,10 @@ protected:
 
     PointField* field = nullptr;
     Pixel* pixels = nullptr;
-    const int32_t w = surface_width();
-    const int32_t h = surface_height();
-    const int32_t cx = w >> 1;
-    const int32_t cy = h >> 1;
+    int32_t w = 0;
+    int32_t h = 0;
+    int32_t cx = 0;
+    int32_t cy = 0;
 };
 
 TEST_F(StarsTest, SeedingTakesFourDrawsPerPoint)
