@@ -157,13 +157,12 @@ TEST_F(ShowcaseTest, KeyNSelectsFilterNAndTheFrameChanges)
         return headless_screen();
     };
     const Frame plain = frame_with_filter(-1);
-    const auto below_status = plain.begin() + HEADLESS_CLIENT_WIDTH * PANEL_HEIGHT;
-    const auto frame_end = plain.begin() + HEADLESS_CLIENT_WIDTH * (HEADLESS_CLIENT_HEIGHT - 1);
+    const auto from = HEADLESS_CLIENT_WIDTH * PANEL_HEIGHT;
+    const auto to = HEADLESS_CLIENT_WIDTH * (HEADLESS_CLIENT_HEIGHT - 1);
     for (int32_t code = 0; code < FILTER_CODES; ++code) {
         const Frame filtered = frame_with_filter(code);
-        EXPECT_EQ(
-            std::equal(below_status, frame_end, filtered.begin() + (below_status - plain.begin())),
-            code == 0)
+        EXPECT_EQ(std::equal(plain.begin() + from, plain.begin() + to, filtered.begin() + from),
+                  code == 0)
             << "filter " << code;
     }
 }
