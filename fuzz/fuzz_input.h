@@ -17,10 +17,6 @@ struct FuzzInput {
 constexpr int32_t FUZZ_EXTREMES[] = {
     0,       -1,     1,       INT32_MIN, INT32_MAX,  INT32_MIN + 1, INT32_MAX - 1, 0x7FFF,
     -0x8000, 0xFFFF, 0x10000, 1 << 30,   -(1 << 30), 255,           256,           -256};
-constexpr int32_t FUZZ_SELECTORS = 4;
-constexpr int32_t FUZZ_IN_RANGE = 0;
-constexpr int32_t FUZZ_SMALL = 1;
-constexpr int32_t FUZZ_EXTREME = 2;
 
 inline bool fuzz_empty(const FuzzInput& in)
 {
@@ -47,15 +43,15 @@ inline uint32_t fuzz_word(FuzzInput& in)
 // A value in low..high (two bytes spread over the range), a small signed one, an extreme, or any.
 inline int32_t fuzz_number(FuzzInput& in, int32_t low, int32_t high)
 {
-    switch (fuzz_byte(in) % FUZZ_SELECTORS) {
-    case FUZZ_IN_RANGE: {
+    switch (fuzz_byte(in) % 4) {
+    case 0: {
         const uint32_t spread = fuzz_byte(in) | static_cast<uint32_t>(fuzz_byte(in)) << 8;
         const int64_t span = int64_t{high} - low + 1;
         return static_cast<int32_t>(low + static_cast<int64_t>(spread) % span);
     }
-    case FUZZ_SMALL:
+    case 1:
         return static_cast<int8_t>(fuzz_byte(in));
-    case FUZZ_EXTREME:
+    case 2:
         return FUZZ_EXTREMES[fuzz_byte(in) % std::size(FUZZ_EXTREMES)];
     default:
         return static_cast<int32_t>(fuzz_word(in));

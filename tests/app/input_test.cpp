@@ -69,32 +69,41 @@ TEST_F(InputTest, ViewKeysEaseTheYawTowardTheirTargetsAndEveryRunStartsUnturned)
     EXPECT_EQ(yaw, 0);
 }
 
-TEST_F(InputTest, ButtonsFollowTheirMessagesAndTheCursorTheLastMessagePoint)
+// After frame n the n-th message is posted, after five cursor moves in frame 1: the loop
+// handles every message waiting before it starts a frame, so the next frame sees the buttons
+// held and the cursor at the last message point.
+TEST_F(InputTest, EveryMessageComesBeforeTheNextFrameWhichSeesTheButtonsAndTheLastPoint)
 {
-    // After frame n the n-th message is posted; the next frame sees it.
-    const uint32_t messages[] = {HOST_WM_LBUTTONDOWN, HOST_WM_RBUTTONDOWN, HOST_WM_LBUTTONUP,
-                                 HOST_WM_RBUTTONUP};
-    const uint32_t held[] = {INPUT_BUTTON_LEFT, INPUT_BUTTON_LEFT | INPUT_BUTTON_RIGHT,
-                             INPUT_BUTTON_RIGHT, 0};
-    std::vector<uint32_t> seen;
+    const std::pair<uint32_t, uint32_t> messages[] = {
+        {HOST_WM_LBUTTONDOWN, INPUT_BUTTON_LEFT},
+        {HOST_WM_RBUTTONDOWN, INPUT_BUTTON_LEFT | INPUT_BUTTON_RIGHT},
+        {HOST_WM_LBUTTONUP, INPUT_BUTTON_RIGHT},
+        {HOST_WM_RBUTTONUP, 0}};
     for (uint32_t frame = 1; frame <= 5; ++frame) {
         at_frame(frame, [&, frame] {
             int32_t x = 0;
             int32_t y = 0;
-            if (frame == 1)
-                headless_move_cursor(40, 30);
+            const uint32_t held = input_get_mouse(&x, &y);
             if (frame > 1) {
-                seen.push_back(input_get_mouse(&x, &y));
                 // Screen coordinates: the client area lies at (100, 60) on the virtual screen.
-                EXPECT_EQ(std::pair(x, y),
-                          std::pair(HEADLESS_CLIENT_ORIGIN_X + 40, HEADLESS_CLIENT_ORIGIN_Y + 30));
+                EXPECT_EQ(std::tuple(held, x, y),
+                          std::tuple(messages[frame - 2].second, HEADLESS_CLIENT_ORIGIN_X + 40,
+                                     HEADLESS_CLIENT_ORIGIN_Y + 30))
+                    << frame;
+            } else {
+                for (const int32_t moved : {0, 1, 2, 3, 40})
+                    headless_move_cursor(moved, moved * 3 / 4);
             }
             if (frame <= 4)
-                headless_post(messages[frame - 1]);
+                headless_post(messages[frame - 1].first);
         });
     }
     EXPECT_EQ(run(5), 0);
-    EXPECT_EQ(seen, std::vector<uint32_t>(std::begin(held), std::end(held)));
+    const std::string move = "dispatch " + std::to_string(HOST_WM_MOUSEMOVE);
+    const std::string down = "dispatch " + std::to_string(HOST_WM_LBUTTONDOWN);
+    expect_in_order(
+        {{"present", 0}, {move, 0}, {move, 4}, {down, 0}, {"present", 1}, {"present", 2}});
+    EXPECT_EQ(count(move), 5);
 }
 
 } // namespace

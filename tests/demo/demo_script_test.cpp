@@ -20,11 +20,6 @@ int32_t effect_of(int32_t window)
     return text_windows()[window].flags & MSGWIN_EFFECT_MASK;
 }
 
-bool hidden(int32_t window)
-{
-    return (text_windows()[window].flags & MSGWIN_HIDDEN) != 0;
-}
-
 std::string text_of(int32_t window)
 {
     return text_windows()[window].text;
@@ -95,17 +90,17 @@ TEST_F(DemoScriptTest, StatesFollowTheTimeline)
             std::upper_bound(std::begin(state_starts), std::end(state_starts), frame) -
             std::begin(state_starts);
         EXPECT_EQ(demo_script().state, state) << "frame " << frame;
-        EXPECT_EQ(hidden(0), frame >= 121 && frame < 431) << "frame " << frame;
+        EXPECT_EQ((text_windows()[0].flags & MSGWIN_HIDDEN) != 0, frame >= 121 && frame < 431)
+            << "frame " << frame;
         if (frame == 120) {
             EXPECT_EQ(text_windows()[1].id, MSGWIN_FREE);
         }
         if (frame == 121) {
             for (int32_t i = 0; i < DEMO_POPUPS; ++i) {
                 const MessageWindow& popup = text_windows()[1 + i];
-                EXPECT_EQ(demo_script().popup_windows[i], 1 + i);
-                EXPECT_EQ(std::tuple(popup.y, popup.width, popup.height),
-                          std::tuple(60 * (i + 1), 200, 32));
-                EXPECT_LT(popup.x, 300);
+                EXPECT_EQ(std::tuple(demo_script().popup_windows[i], popup.y, popup.width,
+                                     popup.height, popup.x < 300),
+                          std::tuple(1 + i, 60 * (i + 1), 200, 32, true));
             }
             EXPECT_EQ(std::tuple(text_of(1), text_of(2)), std::tuple(demo_texts[1], ""));
         }
@@ -113,11 +108,11 @@ TEST_F(DemoScriptTest, StatesFollowTheTimeline)
             EXPECT_EQ(std::tuple(text_of(0), text_of(2)), std::tuple(demo_texts[0], demo_texts[2]));
             for (int32_t i = 0; i < DEMO_POPUPS; ++i) {
                 const DemoPopper& popup = demo_script().popups[i];
-                EXPECT_EQ(std::tuple(popup.window, popup.y, popup.phase),
-                          std::tuple(1 + i, 60 * (i + 1), DEMO_PHASE_WAITING));
-                EXPECT_TRUE(popup.text >= 3 && popup.text <= 9) << popup.text;
-                EXPECT_TRUE(popup.x >= 150 && popup.x < 300) << popup.x;
-                EXPECT_LT(popup.countdown, 50);
+                EXPECT_EQ(std::tuple(popup.window, popup.y, popup.phase,
+                                     popup.text >= 3 && popup.text <= 9,
+                                     popup.x >= 150 && popup.x < 300, popup.countdown < 50),
+                          std::tuple(1 + i, 60 * (i + 1), DEMO_PHASE_WAITING, true, true, true))
+                    << popup.text << " " << popup.x << " " << popup.countdown;
             }
         }
         // The closing line fades in at 431, at 400 clamped to the 461-row surface: 461 - 64.
@@ -142,16 +137,14 @@ using DemoProgramTest = ProgramTest;
 TEST_F(DemoProgramTest, PlaysTheWholeScriptInTheFrames)
 {
     headless_use_face(test_face());
-    long magenta = 0;
-    at_frame(600, [&] {
-        const Pixel* frame = surface_current_pixels();
-        const int32_t x = (512 - (14 * TEST_FACE_WIDE + 1)) >> 1;
-        for (int32_t y = 397 + TEST_FACE_INK_TOP_ROW; y < 397 + 20; ++y) {
-            for (int32_t c = x + 2; c <= x + 14 * TEST_FACE_WIDE - 2; ++c)
-                magenta += frame[y * 512 + c] == (30 << 10 | 30);
-        }
-    });
     EXPECT_EQ(run(600), 0);
+    const std::vector<uint16_t>& frame = headless_screen();
+    const int32_t x = (512 - (14 * TEST_FACE_WIDE + 1)) >> 1;
+    long magenta = 0;
+    for (int32_t y = 397 + TEST_FACE_INK_TOP_ROW; y < 397 + 20; ++y) {
+        for (int32_t c = x + 2; c <= x + 14 * TEST_FACE_WIDE - 2; ++c)
+            magenta += frame[y * 512 + c] == (30 << 10 | 30);
+    }
     // Every glyph column of every row, less the gaps between characters and a few pixels that
     // something else (a star) may have taken.
     const long glyph_pixels = 16L * 14 * (TEST_FACE_WIDE - 3);

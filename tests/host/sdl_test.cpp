@@ -25,7 +25,6 @@ TEST(SdlProgramTest, CommandLineAndNoWindowMessages)
         {LUMA_STAGE_PROGRAM, "--help", "", 0, "Usage: luma-stage [--zoom N] [--help]"},
         {LUMA_SHOWCASE_PROGRAM, "--help", "", 0, "R               brings every object back"},
         {LUMA_STAGE_PROGRAM, "--bogus", "", 2, "unknown argument '--bogus'\n\nluma-stage: the"},
-        {LUMA_STAGE_PROGRAM, "--zoom", "", 2, "--zoom needs a number"},
         {LUMA_STAGE_PROGRAM, "--zoom 9", "", 2, "--zoom takes a whole number from 1 to 8, not '9'"},
         {LUMA_SHOWCASE_PROGRAM, "--zoom=2x", "", 2, "not '2x'"},
         {LUMA_STAGE_PROGRAM, "", "", APP_EXIT_NO_WINDOW,

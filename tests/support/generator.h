@@ -13,11 +13,6 @@ struct TestGenerator {
         return static_cast<int32_t>(state >> 16 & 0x7FFF);
     }
 
-    int32_t below(int32_t n)
-    {
-        return next() % n;
-    }
-
     // How many draws (up to 64) lead from this state to the later one, or -1.
     int draws_to(uint32_t later) const
     {

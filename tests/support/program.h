@@ -99,23 +99,18 @@ protected:
 
 // A program after start-up on the headless host, with the test face, its frames' steps run by
 // hand outside the message loop.
-class StartedProgramTest : public ::testing::Test {
+class StartedProgramTest : public ProgramTest {
 protected:
     void SetUp() override
     {
-        headless_reset();
+        ProgramTest::SetUp();
         headless_use_face(test_face());
-        mem_fail_call(0);
-        live_blocks = mem_stats().live_blocks;
         ASSERT_NE(app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE), nullptr);
     }
 
     void TearDown() override
     {
-        app_teardown();
+        ProgramTest::TearDown();
         input_reset();
-        EXPECT_EQ(mem_stats().live_blocks, live_blocks) << "blocks left allocated";
     }
-
-    int32_t live_blocks = 0;
 };

@@ -50,8 +50,7 @@ TEST(BakedFaceTest, DrawsAndMeasuresEveryTextAsTheSystemFace)
         << error;
     headless_use_face(baked_face);
     HostFont* baked_font = make_font();
-    ASSERT_NE(system_font, nullptr);
-    ASSERT_NE(baked_font, nullptr);
+    ASSERT_TRUE(system_font && baked_font);
     const auto draw = [&](HostFont* font, const std::string& text) {
         std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
         host_select_font(dc, font);
@@ -62,18 +61,13 @@ TEST(BakedFaceTest, DrawsAndMeasuresEveryTextAsTheSystemFace)
 
     // What the baked face draws, and what the system face draws the same: what the table lacks
     // as the system face's unknown character, "\xff".
+    // clang-format off
     std::vector<std::pair<std::string, std::string>> rows = {
-        // An unbaked kanji, "漢".
-        {"A\x8a\xbf"
-         "B",
-         "A\xff"
-         "B"},
-        {"\xff", "\xff"},
-        // A lead byte with a trail byte that is none: the lead alone is unknown.
-        {"\x82 A", "\x82 A"},
-        // A lead byte at the end.
-        {"A\x82", "A\x82"},
+        {"A\x8a\xbf" "B", "A\xff" "B"}, // an unbaked kanji, "漢"
+        {"\x82 A", "\x82 A"}, // a lead byte with a trail byte that is none: the lead alone
+        {"A\x82", "A\x82"},   // a lead byte at the end
     };
+    // clang-format on
     ASSERT_GT(BAKED_FACE.glyph_count, 0);
     for (int32_t i = 0; i < BAKED_FACE.glyph_count; ++i) {
         const std::string bytes = baked_codes_bytes(BAKED_FACE.glyphs[i].code);

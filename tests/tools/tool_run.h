@@ -95,6 +95,7 @@ struct ToolImage {
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<ToolRgb> pixels; // empty when the file is missing
+    bool operator==(const ToolImage&) const = default;
 };
 
 inline ToolImage tool_read_png(const std::string& path)

@@ -98,30 +98,28 @@ protected:
         EXPECT_EQ(lines_starting(report, "exit "), std::vector<std::string>{"exit 0"}) << report;
         const std::vector<std::string> actual = lines_starting(report, "frame ");
         ASSERT_EQ(expected.size(), frames);
-        for (size_t i = 0; i < expected.size(); ++i) {
-            ASSERT_LT(i, actual.size()) << "the page stopped after " << i << " frames";
-            ASSERT_EQ(actual[i], expected[i]) << "the first differing frame is " << i + 1;
-        }
-        EXPECT_EQ(actual.size(), expected.size());
+        const auto first_differing =
+            std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+        ASSERT_TRUE(first_differing == expected.end() && actual.size() == frames)
+            << "the first differing frame is " << first_differing - expected.begin() + 1
+            << " of the " << actual.size() << " the page drew";
 
         const std::vector<std::string> canvas = lines_starting(report, "canvas ");
-        ASSERT_EQ(canvas.size(), 1u) << report;
         uint32_t left = 0;
         uint32_t top = 0;
         uint32_t zoom = 0;
-        ASSERT_EQ(std::sscanf(canvas[0].c_str(), "canvas 512x461 at %u,%u zoom %u", &left, &top,
-                              &zoom) == 3 &&
-                      zoom == 1,
-                  true)
-            << canvas[0];
+        ASSERT_TRUE(canvas.size() == 1 &&
+                    std::sscanf(canvas[0].c_str(), "canvas 512x461 at %u,%u zoom %u", &left, &top,
+                                &zoom) == 3 &&
+                    zoom == 1)
+            << report;
         const std::string screenshot = (directory / "page.png").string();
         browser(page, args, "--screenshot=" + screenshot);
         const ToolImage frame = tool_read_png(capture_frame_path(directory.string(), frames));
         const ToolImage window = tool_read_png(screenshot);
         ASSERT_EQ(std::pair(frame.width, frame.height), std::pair(512u, 461u));
         ASSERT_LT(std::count(frame.pixels.begin(), frame.pixels.end(), frame.pixels[0]), 512 * 461);
-        ASSERT_GE(window.width, left + frame.width);
-        ASSERT_GE(window.height, top + frame.height);
+        ASSERT_TRUE(window.width >= left + frame.width && window.height >= top + frame.height);
         uint32_t differing = 0;
         for (uint32_t i = 0; i < frame.pixels.size(); ++i)
             differing += !(window.pixels[(top + i / 512) * window.width + left + i % 512] ==
