@@ -117,7 +117,7 @@ TEST_F(FillerTest, PolygonsFollowTheWalkingAndSpanRules)
     }
     const Runs two_rows = {{0, 0, 5}, {1, 0, 5}};
     const Runs none;
-    const Pixel grey8 = rgb(8, 8, 8);
+    const auto grey = [](uint32_t v) { return rgb(v, v, v); };
     const std::vector<Corner> white = rect(5, 1, 255, 255, 255);
     const int32_t TRI = PACKET_FLAT_TRI;
     const int32_t QUAD = PACKET_FLAT_QUAD;
@@ -158,7 +158,7 @@ TEST_F(FillerTest, PolygonsFollowTheWalkingAndSpanRules)
         {ADDED, 64, {{0, 0, 64, 64, 64}, {8, 3, 64, 64, 64}, {8, 4, 64, 64, 64},
          {0, 8, 64, 64, 64}}, NO, 0, 0, 0,
          {{1, 0, 2}, {2, 0, 4}, {3, 0, 6}, {4, 0, 8}, {5, 0, 6}, {6, 0, 4}, {7, 0, 3}, {8, 0, 1}},
-         {grey8, grey8, grey8, rgb(16, 16, 16), grey8, grey8, grey8, grey8}},
+         {grey(8), grey(8), grey(8), grey(16), grey(8), grey(8), grey(8), grey(8)}},
         // A bow-tie that the clipper leaves whole: (0, 0), (1, 1), (15, 0), (3, 3) once the two
         // passes have turned it round, red 0, 0, 40 and 255. Edge 0 leans left (slope 256 / 2 =
         // 128 against 768 / 4 = 192) and turns at (1, 1) and (15, 0) before any pixel is filled;
@@ -172,6 +172,12 @@ TEST_F(FillerTest, PolygonsFollowTheWalkingAndSpanRules)
         // Five pixels a row, two pairs and a last pixel alone, which every blend treats alike.
         // Opaque gouraud: each channel x 256, halved to 8.7, then >> 10: the top five of eight.
         {GOURAUD, 64, white, NO, 0, 0, 0x1234, two_rows, {WHITE}},
+        // From 0 to 255 over 8 pixels the step is (65280 >> 1) / 8 = 4080: pixel i is
+        // (4080 i) >> 10 in every channel, and the last one 27, never 31.
+        {GOURAUD, 64, {{0, 0, 0, 0, 0}, {8, 0, 255, 255, 255}, {8, 1, 255, 255, 255}, {0, 1}},
+         NO, 0, 0, 0x1234, {{0, 0, 8}, {1, 0, 8}},
+         {grey(0), grey(3), grey(7), grey(11), grey(15), grey(19), grey(23), grey(27),
+          grey(0), grey(3), grey(7), grey(11), grey(15), grey(19), grey(23), grey(27)}},
         {GOURAUD, 64, rect(5, 1, 128, 64, 40), NO, 0, 0, 0x1234, two_rows, {rgb(16, 8, 5)}},
         // Additive gouraud: the top four bits of each channel at the top of its five-bit field,
         // added to the frame's channels less their lowest bit: 30 over 0 or 1; over 2 every
