@@ -7,7 +7,6 @@
 // is run; the others are skipped, each saying why. Also the reciprocal division against wrap_div.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,12 +19,6 @@
 #include "tests/support/plain_raster.h"
 #include "tests/support/raster_canvas.h"
 #include "tests/support/scene_fixture.h"
-
-// GoogleTest names the path in a failure's message.
-void PrintTo(RasterPath path, std::ostream* out)
-{
-    *out << raster_path_name(path);
-}
 
 namespace {
 
@@ -151,20 +144,13 @@ protected:
                            int32_t slot)
     {
         const SceneHeader& h = scene_header();
-        const ScreenVertex* v[RASTER_POLYGON_MAX];
-        const ColourEntry* c[RASTER_POLYGON_MAX];
-        const TexCoordEntry* t[RASTER_POLYGON_MAX];
-        for (int32_t i = 0; i < count; ++i) {
-            v[i] = scene_vertex_slot(i);
-            c[i] = &h.colour_entries[i];
-            t[i] = &h.texcoords[i];
-        }
+        const ScreenVertex* v = scene_vertex_slot(0);
         if (kind == Kind::FLAT)
             plain::flat(target, v, count, h.flat_colours[0]);
         else if (kind == Kind::GOURAUD)
-            plain::gouraud(target, v, c, count, blend);
+            plain::gouraud(target, v, h.colour_entries, count, blend);
         else
-            plain::textured(target, v, t, count, slot, blend);
+            plain::textured(target, v, h.texcoords, count, slot, blend);
     }
 
     std::mt19937 rng{SEED};
@@ -209,8 +195,10 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, FillerDifferentialTest, ::testing::ValuesIn(
                          });
 
 // Dividends where truncation and the magnitude's sign turn (0, plus and minus 2^k and one less),
-// then seeded random ones.
-std::vector<int32_t> divide_test_dividends()
+// seeded random ones, and every multiple of the divisor near zero and each one less, divided by
+// every divisor of the table and either side of it and by ones that divide plainly: one at a time,
+// and four at once on the AVX2 path when the processor has it.
+TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
 {
     std::vector<int32_t> dividends = {INT32_MAX - 1};
     for (const int k : {0, 1, 8, 30, 31}) {
@@ -221,50 +209,30 @@ std::vector<int32_t> divide_test_dividends()
     std::mt19937 rng(7);
     for (int32_t i = 0; i < 200; ++i)
         dividends.push_back(static_cast<int32_t>(rng()));
-    return dividends;
-}
-
-TEST(RasterDivideTest, QuotientsAreWrapDivsForEveryDividendAndDivisor)
-{
-    const std::vector<int32_t> dividends = divide_test_dividends();
-    // Every divisor of the table and either side of it, then ones that divide plainly.
     std::vector<int32_t> divisors = {-1, -2, -7, 4096, 65537, INT32_MAX, INT32_MIN};
     for (int32_t d = 1; d <= RASTER_RECIPROCALS + 2; ++d)
         divisors.push_back(d);
     for (const int32_t d : divisors) {
         const RasterDivisor divisor = raster_divisor(d);
         std::vector<int32_t> tried = dividends;
-        // Every multiple of the divisor near zero and each one less: where truncation turns.
         for (int32_t q = -3; q <= 3; ++q)
             tried.insert(tried.end(), {wrap_mul(q, d), wrap_sub(wrap_mul(q, d), 1)});
-        for (const int32_t n : tried)
-            ASSERT_EQ(raster_divide(n, divisor), wrap_div(n, d)) << n << " / " << d;
-    }
-}
-
-TEST(RasterDivideTest, FourAtOnceOnTheAvx2PathAreTheScalarQuotients)
-{
+        for (size_t i = 0; i < tried.size(); ++i) {
+            ASSERT_EQ(raster_divide(tried[i], divisor), wrap_div(tried[i], d))
+                << tried[i] << " / " << d;
 #ifdef RGB555_AVX2
-    if (!raster_path_available(RasterPath::AVX2))
-        GTEST_SKIP() << "the AVX2 path: not on this processor";
-    std::vector<int32_t> dividends = divide_test_dividends();
-    dividends.resize(dividends.size() / 4 * 4);
-    for (int32_t d = 2; d < RASTER_RECIPROCALS; ++d) {
-        const RasterDivisor divisor = raster_divisor(d);
-        for (size_t i = 0; i < dividends.size(); i += 4) {
-            alignas(16) int32_t quotients[4];
+            if (i % 4 || i + 4 > tried.size() || !divisor.reciprocal ||
+                !raster_path_available(RasterPath::AVX2))
+                continue;
+            alignas(16) int32_t four[4];
             _mm_store_si128(
-                reinterpret_cast<__m128i*>(quotients),
-                raster_divide4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&dividends[i])),
-                               divisor));
+                reinterpret_cast<__m128i*>(four),
+                raster_divide4(_mm_loadu_si128(reinterpret_cast<__m128i*>(&tried[i])), divisor));
             for (size_t k = 0; k < 4; ++k)
-                ASSERT_EQ(quotients[k], wrap_div(dividends[i + k], d))
-                    << dividends[i + k] << " / " << d;
+                ASSERT_EQ(four[k], wrap_div(tried[i + k], d)) << tried[i + k] << " / " << d;
+#endif
         }
     }
-#else
-    GTEST_SKIP() << "the AVX2 path: not in this build";
-#endif
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 // must draw exactly these pixels for any input.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <utility>
 
 #include "platform/texture.h"
 #include "raster/clip.h"
@@ -134,96 +137,98 @@ void scan(const RasterTarget& target, const RasterVertex<V>* polygon, int32_t co
     }
 }
 
-inline void flat(const RasterTarget& target, const ScreenVertex* const v[], int32_t count,
-                 Pixel colour)
+// Clips and walks the polygon of count vertices, values(i) giving vertex i's values, and draws
+// every span with draw(span, left side, right side). A polygon on one row draws nothing.
+template <int V, typename Values, typename Draw>
+void fill(const RasterTarget& target, const ScreenVertex* v, int32_t count, Values values,
+          Draw draw)
 {
-    if (raster_on_one_row(v, count))
+    if (std::all_of(v, v + count, [&](const ScreenVertex& p) { return p.y == v[0].y; }))
         return;
-    FlatVertex in[RASTER_POLYGON_MAX];
-    FlatVertex polygon[RASTER_CLIP_CAPACITY];
+    RasterVertex<V> in[RASTER_POLYGON_MAX];
+    RasterVertex<V> polygon[RASTER_CLIP_CAPACITY];
     for (int32_t i = 0; i < count; ++i)
-        in[i] = {v[i]->x, v[i]->y, {}};
-    scan(target, polygon, clip(target.bounds, in, count, polygon),
-         [&](const RasterSpan& span, const auto&, const auto&) {
-             for (int32_t i = 0; i < span.visible; ++i)
-                 span.pixels[i] = colour;
-         });
+        in[i] = {v[i].x, v[i].y, values(i)};
+    scan(target, polygon, clip(target.bounds, in, count, polygon), draw);
+}
+
+inline void flat(const RasterTarget& target, const ScreenVertex* v, int32_t count, Pixel colour)
+{
+    const auto none = [](int32_t) { return std::array<int32_t, 0>{}; };
+    fill<0>(target, v, count, none, [&](const RasterSpan& span, const auto&, const auto&) {
+        std::fill_n(span.pixels, span.visible, colour);
+    });
 }
 
 // Opaque channels at 8.7, additive ones placed at bits 23, 18 and 13 (platform/pixel.h).
-inline void gouraud(const RasterTarget& target, const ScreenVertex* const v[],
-                    const ColourEntry* const c[], int32_t count, Blend blend)
+inline void gouraud_span(Blend blend, const RasterSpan& span, const EdgeSample<3>& l,
+                         const EdgeSample<3>& r)
 {
-    if (raster_on_one_row(v, count))
-        return;
-    GouraudVertex in[RASTER_POLYGON_MAX];
-    GouraudVertex polygon[RASTER_CLIP_CAPACITY];
-    for (int32_t i = 0; i < count; ++i)
-        in[i] = {v[i]->x, v[i]->y, {c[i]->red, c[i]->green, c[i]->blue}};
     const int place[3] = {RGB8_PLACED_RED_LOW - FX8_SHIFT, RGB8_PLACED_GREEN_LOW - FX8_SHIFT,
                           RGB8_PLACED_BLUE_LOW - FX8_SHIFT};
-    scan(target, polygon, clip(target.bounds, in, count, polygon),
-         [&](const RasterSpan& span, const EdgeSample<3>& l, const EdgeSample<3>& r) {
-             int32_t value[3];
-             int32_t step[3];
-             for (int k = 0; k < 3; ++k) {
-                 if (blend == Blend::OPAQUE) {
-                     value[k] = l.value[k] >> 1;
-                     step[k] = wrap_div(wrap_sub(r.value[k], l.value[k]) >> 1, span.count);
-                 } else {
-                     value[k] = wrap_shl(l.value[k], place[k]);
-                     step[k] =
-                         wrap_div(wrap_shl(wrap_sub(r.value[k], l.value[k]), place[k]), span.count);
-                 }
-                 value[k] = wrap_add(value[k], wrap_mul(step[k], span.skip));
-             }
-             for (int32_t i = 0; i < span.visible; ++i) {
-                 const auto u = [&](int k) { return static_cast<uint32_t>(value[k]); };
-                 Pixel& at = span.pixels[i];
-                 at = blend == Blend::OPAQUE
-                          ? rgb555_from_rgb8_fx7(u(0), u(1), u(2))
-                          : rgb555_add_saturate(rgb555_from_placed_rgb8_top4(u(0), u(1), u(2)), at);
-                 for (int k = 0; k < 3; ++k)
-                     value[k] = wrap_add(value[k], step[k]);
-             }
-         });
+    const bool opaque = blend == Blend::OPAQUE;
+    uint32_t value[3];
+    int32_t step[3];
+    for (int k = 0; k < 3; ++k) {
+        const int32_t run = wrap_sub(r.value[k], l.value[k]);
+        step[k] = wrap_div(opaque ? run >> 1 : wrap_shl(run, place[k]), span.count);
+        value[k] = static_cast<uint32_t>(opaque ? l.value[k] >> 1 : wrap_shl(l.value[k], place[k]));
+        value[k] += static_cast<uint32_t>(wrap_mul(step[k], span.skip));
+    }
+    for (int32_t i = 0; i < span.visible; ++i) {
+        Pixel& at = span.pixels[i];
+        const Pixel added = rgb555_from_placed_rgb8_top4(value[0], value[1], value[2]);
+        at = opaque ? rgb555_from_rgb8_fx7(value[0], value[1], value[2])
+                    : rgb555_add_saturate(added, at);
+        for (int k = 0; k < 3; ++k)
+            value[k] += static_cast<uint32_t>(step[k]);
+    }
 }
 
-// Nothing for an empty slot or a texture over 256 texels either way.
-inline void textured(const RasterTarget& target, const ScreenVertex* const v[],
-                     const TexCoordEntry* const t[], int32_t count, int32_t slot, Blend blend)
+inline void gouraud(const RasterTarget& target, const ScreenVertex* v, const ColourEntry* c,
+                    int32_t count, Blend blend)
+{
+    const auto values = [&](int32_t i) { return std::array{c[i].red, c[i].green, c[i].blue}; };
+    fill<3>(target, v, count, values, [&](const RasterSpan& span, const auto& l, const auto& r) {
+        gouraud_span(blend, span, l, r);
+    });
+}
+
+// Texel columns step at 24.8 of the texture's width, rows at 24.8 of its height times its width.
+inline void textured_span(int32_t slot, Blend blend, const RasterSpan& span, const EdgeSample<2>& l,
+                          const EdgeSample<2>& r)
 {
     const int32_t e = tex_log2_width(slot);
     const int32_t f = tex_log2_height(slot);
-    const Pixel* texels = tex_pixels(slot);
-    if (raster_on_one_row(v, count) || !texels || e > 8 || f > 8)
+    const auto stepper = [&](int k, int32_t log2) {
+        const int32_t step = wrap_div(wrap_sub(r.value[k], l.value[k]), span.count) >> (8 - log2);
+        const int32_t start = fx8_floor(wrap_shl(l.value[k], log2));
+        return std::pair{wrap_add(start, wrap_mul(step, span.skip)), step};
+    };
+    auto [u, du] = stepper(TEX_U, e);
+    auto [tv, dv] = stepper(TEX_V, f);
+    for (int32_t i = 0; i < span.visible; ++i) {
+        const int32_t row = (tv & (((1 << f) - 1) << 8)) >> (8 - e);
+        const Pixel texel = tex_pixels(slot)[row + (fx8_floor(u) & ((1 << e) - 1))];
+        Pixel& at = span.pixels[i];
+        at = blend == Blend::OPAQUE ? texel
+             : blend == Blend::ADD  ? rgb555_add_saturate(texel, at)
+                                    : rgb555_blend_half(texel, at);
+        u = wrap_add(u, du);
+        tv = wrap_add(tv, dv);
+    }
+}
+
+// Nothing for an empty slot or a texture over 256 texels either way.
+inline void textured(const RasterTarget& target, const ScreenVertex* v, const TexCoordEntry* t,
+                     int32_t count, int32_t slot, Blend blend)
+{
+    if (!tex_pixels(slot) || tex_log2_width(slot) > 8 || tex_log2_height(slot) > 8)
         return;
-    TexVertex in[RASTER_POLYGON_MAX];
-    TexVertex polygon[RASTER_CLIP_CAPACITY];
-    for (int32_t i = 0; i < count; ++i)
-        in[i] = {v[i]->x, v[i]->y, {t[i]->u, t[i]->v}};
-    scan(target, polygon, clip(target.bounds, in, count, polygon),
-         [&](const RasterSpan& span, const EdgeSample<2>& l, const EdgeSample<2>& r) {
-             const auto stepper = [&](int k, int32_t log2) {
-                 const int32_t step =
-                     wrap_div(wrap_sub(r.value[k], l.value[k]), span.count) >> (8 - log2);
-                 return std::pair{
-                     wrap_add(fx8_floor(wrap_shl(l.value[k], log2)), wrap_mul(step, span.skip)),
-                     step};
-             };
-             auto [u, du] = stepper(TEX_U, e);
-             auto [tv, dv] = stepper(TEX_V, f);
-             for (int32_t i = 0; i < span.visible; ++i) {
-                 const Pixel texel = texels[((tv & (((1 << f) - 1) << 8)) >> (8 - e)) +
-                                            (fx8_floor(u) & ((1 << e) - 1))];
-                 Pixel& at = span.pixels[i];
-                 at = blend == Blend::OPAQUE ? texel
-                      : blend == Blend::ADD  ? rgb555_add_saturate(texel, at)
-                                             : rgb555_blend_half(texel, at);
-                 u = wrap_add(u, du);
-                 tv = wrap_add(tv, dv);
-             }
-         });
+    const auto values = [&](int32_t i) { return std::array{t[i].u, t[i].v}; };
+    fill<2>(target, v, count, values, [&](const RasterSpan& span, const auto& l, const auto& r) {
+        textured_span(slot, blend, span, l, r);
+    });
 }
 
 } // namespace plain
