@@ -226,6 +226,11 @@ TEST_F(OrderingTableTest, PacketReachingPastTheAreaEndsTheWalk)
         draw();
         EXPECT_EQ(canvas.at(0, 0), size == PACKET_QUAD_BYTES ? BLUE_PIXEL : 0) << size;
     }
+    // A first packet outside the area draws nothing.
+    canvas.fill(0);
+    scene_header().first_packet = buffer.packet_area + buffer.packet_bytes + 4;
+    draw();
+    EXPECT_TRUE(canvas.runs().empty());
 }
 
 } // namespace
