@@ -164,26 +164,6 @@ TEST_F(FilterTest, TrailFirstOnlyTogglesThenAveragesTheTwoBuffers)
     EXPECT_EQ(surface_current_index(), 0);
 }
 
-TEST_F(FilterTest, PostDrawTrailShowsEachImageTwiceAveragedWithTheOneBefore)
-{
-    const Pixel before = 0x7851; // (30, 2, 17)
-    std::fill_n(surface_slot_pixels(1), w * (h + 1), before);
-    filter_select(FILTER_POST_TRAIL);
-    const int32_t clears[][3] = {{1, 2, 3}, {9, 31, 0}, {4, 4, 4}, {31, 0, 7}};
-    const Pixel older = average(before, 0x27E0);
-    // Frame 1 shows the other buffer, frame 2 its own clear averaged with that, frame 3 the same
-    // again, frame 4 its own averaged with it.
-    const Pixel shown[] = {before, older, older, average(older, 0x7C07)};
-    for (int frame = 0; frame < 4; ++frame) {
-        surface_set_clear_colour(clears[frame][0], clears[frame][1], clears[frame][2]);
-        surface_begin_frame(window, SURFACE_CLEAR);
-        filter_run_post();
-        surface_present();
-        EXPECT_EQ(headless_screen()[0], shown[frame]) << "frame " << frame + 1;
-        EXPECT_EQ(headless_screen()[w * h - 1], shown[frame]) << "frame " << frame + 1;
-    }
-}
-
 // Only a 128 x 128 texture in slot 0 makes a floor, over the lower third of the demo's height, of
 // one row at H = 3, of none at H = 2.
 TEST_F(FilterTest, FloorMapsTheTextureOverTheLowerThird)
