@@ -192,57 +192,50 @@ TEST_F(MsgwinTest, EveryEffectCompositesThePlainWords)
     }
 }
 
-TEST_F(MsgwinTest, CreateRoundsToEvenAndTheTableHoldsEight)
+// Operations in turn, each against its result and the record it touched (x, y, width, flags and
+// counter, which is 5 before each call). Create rounds x and width down to even, towards negative
+// infinity, and clamps nothing; an effect value's higher bits stay in the flags (256 hides),
+// clearing takes the effect code too, and each restarts the counter; the tint and the position
+// keep it. Move and set_position clamp to the surface and keep an odd x; larger than the surface,
+// clamping to 0 first and then to the far edge leaves a window up and left of it.
+TEST_F(MsgwinTest, OperationsSetTheirRecordAndTheTableHoldsEight)
 {
-    EXPECT_EQ(text_windows()[0].id, 0); // the demo's window, the first created
-    EXPECT_EQ(msgwin_create(5, 3, 201, 40, 0x1203), 1);
-    const MessageWindow& first = text_windows()[1];
-    EXPECT_EQ((std::vector{first.id, first.x, first.y, first.width, first.height, first.flags,
-                           first.counter, int32_t{first.text[0]}}),
-              (std::vector{1, 4, 3, 200, 40, 0x1203, 0, 0}));
-    // Rounding down to even goes towards negative infinity.
-    EXPECT_EQ(msgwin_create(-3, 0, 7, 1, 0), 2);
-    EXPECT_EQ(std::pair(text_windows()[2].x, text_windows()[2].width), std::pair(-4, 6));
-    for (int32_t expected = 3; expected < MSGWIN_COUNT; ++expected)
+    struct Row {
+        int32_t (*call)();
+        int32_t window, result, x, y, width, flags, counter;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {[] { return msgwin_create(1, 0, 201, 40, 0x1203); }, 1, 1, 0, 0, 200, 0x1203, 0},
+        {[] { return msgwin_create(-3, 5, 7, 1, MSGWIN_FX_BLINDS); }, 2, 2, -4, 5, 6, 6, 0},
+        {[] { return msgwin_set_effect(2, 0x1203); }, 2, 0, -4, 5, 6, 0x1203, 0},
+        {[] { return msgwin_clear_flags(2, 0x200); }, 2, 0, -4, 5, 6, 0x1000, 0},
+        {[] { return msgwin_set_effect(2, MSGWIN_HIDDEN); }, 2, 0, -4, 5, 6, 0x1100, 0},
+        {[] { return msgwin_set_effect(2, MSGWIN_FX_FADE_IN); }, 2, 0, -4, 5, 6, 0x1107, 0},
+        {[] { return msgwin_clear_flags(2, MSGWIN_HIDDEN); }, 2, 0, -4, 5, 6, 0x1000, 0},
+        {[] { return msgwin_set_tint(2, 7); }, 2, 0, -4, 5, 6, 0x1000, 5},
+        {[] { return msgwin_create(16, 8, 20, 10, MSGWIN_FX_PLAIN); }, 3, 3, 16, 8, 20, 1, 0},
+        {[] { return msgwin_set_position(3, -10, -10); }, 3, 0, 0, 0, 20, 1, 5},
+        {[] { return msgwin_set_position(3, W, H); }, 3, 0, W - 20, H - 10, 20, 1, 5},
+        {[] { return msgwin_move(3, -10, -10); }, 3, 0, 0, 0, 20, 1, 5},
+        {[] { return msgwin_move(3, W, H); }, 3, 0, W - 20, H - 10, 20, 1, 5},
+        {[] { return msgwin_move(3, 5, 1); }, 3, 0, 5, 1, 20, 1, 5},
+        {[] { return msgwin_set_position(1, 3, 3); }, 1, 0, W - 200, H - 40, 200, 0x1203, 5},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        MessageWindow& record = text_windows()[row.window];
+        record.counter = 5;
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        EXPECT_EQ(row.call(), row.result);
+        EXPECT_EQ((std::vector{record.id, record.x, record.y, record.width, record.flags,
+                               record.counter}),
+                  (std::vector{row.window, row.x, row.y, row.width, row.flags, row.counter}));
+    }
+    for (int32_t expected = 4; expected < MSGWIN_COUNT; ++expected)
         EXPECT_EQ(msgwin_create(0, 0, 2, 2, 0), expected);
     const std::vector<char> table = table_bytes();
     EXPECT_EQ(msgwin_create(0, 0, 2, 2, 0), -1);
-    EXPECT_EQ(table_bytes(), table);
-}
-
-// The higher bits of an effect value stay in the flags; a set effect keeps a window hidden,
-// clearing takes the effect code too; each restarts the counter, as a new text does. A text
-// keeps at most 255 bytes and whole characters: of "あ" repeated, the 128th would need bytes 254
-// and 255, so it is left out; after one single-byte character a whole one ends at byte 254; a
-// lone lead byte is dropped.
-TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
-{
-    const int32_t window = msgwin_create(0, 0, 8, 8, MSGWIN_FX_BLINDS);
-    MessageWindow& record = text_windows()[window];
-    record.counter = 5;
-    EXPECT_EQ(msgwin_set_effect(window, 0x1203), 0);
-    EXPECT_EQ(std::pair(record.flags, record.counter), std::pair(0x1203, 0));
-    record.counter = 5;
-    EXPECT_EQ(msgwin_clear_flags(window, 0x200), 0);
-    EXPECT_EQ(std::pair(record.flags, record.counter), std::pair(0x1000, 0));
-    msgwin_set_effect(window, MSGWIN_HIDDEN);
-    msgwin_set_effect(window, MSGWIN_FX_FADE_IN);
-    EXPECT_EQ(record.flags, 0x1000 | MSGWIN_HIDDEN | MSGWIN_FX_FADE_IN);
-    std::string wide;
-    while (wide.size() < 300)
-        wide += "\x82\xa0";
-    for (const auto& [text, kept] :
-         {std::pair{std::string(300, 'a'), size_t{255}}, std::pair{wide, size_t{254}},
-          std::pair{"a" + wide, size_t{255}}, std::pair{std::string("ab\x82"), size_t{2}}}) {
-        record.counter = 5;
-        EXPECT_EQ(msgwin_set_text(window, text.c_str()), 0);
-        EXPECT_EQ(std::pair(std::string(record.text), record.counter),
-                  std::pair(text.substr(0, kept), 0));
-    }
-
-    scramble();
-    const std::vector<char> table = table_bytes();
-    const std::vector<Pixel> colour_before = plane(colour, LAYER_WORDS);
     for (const int32_t bad : {-1, MSGWIN_COUNT}) {
         EXPECT_EQ((std::vector{msgwin_set_effect(bad, MSGWIN_FX_PLAIN),
                                msgwin_clear_flags(bad, MSGWIN_HIDDEN), msgwin_set_tint(bad, 1),
@@ -251,37 +244,38 @@ TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
                   std::vector(7, -1));
     }
     EXPECT_EQ(table_bytes(), table);
-    EXPECT_EQ(plane(colour, LAYER_WORDS), colour_before);
 }
 
-TEST_F(MsgwinTest, MoveAndSetPositionClampToTheSurface)
+// A text keeps at most 255 bytes and whole characters: of "あ" repeated, the 128th would need
+// bytes 254 and 255, so it is left out; after one single-byte character a whole one ends at byte
+// 254; a lone lead byte is dropped. Moving clears the window's old area in both layers and
+// nothing else (setting the position clears nothing); a window larger than the surface clears
+// what of its area lies on it: all of it.
+TEST_F(MsgwinTest, TextsAreCutWholeAndMovingClearsTheOldArea)
 {
-    const auto position = [](int32_t w) {
-        return std::pair(text_windows()[w].x, text_windows()[w].y);
-    };
     const int32_t window = msgwin_create(16, 8, 20, 10, MSGWIN_FX_PLAIN);
-    // Moving clears the old area (words 8-17 of rows 8-17) in both layers; setting the position
-    // clamps alike and leaves the layers alone.
-    for (const bool moving : {true, false}) {
-        scramble();
-        const uint32_t inside = get(mask, at(8, 8)), outside = get(mask, at(8, 18));
-        (moving ? msgwin_move : msgwin_set_position)(window, -10, -10);
-        EXPECT_EQ(position(window), std::pair(0, 0));
-        EXPECT_EQ(get(mask, at(8, 8)), moving ? 0u : inside);
-        EXPECT_EQ(get(colour, at(17, 17)) == 0, moving);
-        EXPECT_EQ(get(mask, at(8, 18)), outside);
-        (moving ? msgwin_move : msgwin_set_position)(window, W, H);
-        EXPECT_EQ(position(window), std::pair(W - 20, H - 10));
+    std::string wide;
+    while (wide.size() < 300)
+        wide += "\x82\xa0";
+    for (const auto& [text, kept] :
+         {std::pair{std::string(300, 'a'), size_t{255}}, std::pair{wide, size_t{254}},
+          std::pair{"a" + wide, size_t{255}}, std::pair{std::string("ab\x82"), size_t{2}}}) {
+        EXPECT_EQ(msgwin_set_text(window, text.c_str()), 0);
+        EXPECT_EQ(std::string(text_windows()[window].text), text.substr(0, kept));
     }
-    // An odd x is stored as it is. Larger than the surface: clamping to 0 first and then to the
-    // far edge leaves it up and left of the surface.
-    msgwin_move(window, 5, 1);
-    EXPECT_EQ(position(window), std::pair(5, 1));
-    // Its move clears what of its old area lies on the surface: all of it.
-    const int32_t large = msgwin_create(0, 0, W + 8, H + 4, MSGWIN_HIDDEN);
+    msgwin_set_text(window, "");
     scramble();
-    msgwin_move(large, 3, 3);
-    EXPECT_EQ(position(large), std::pair(-8, -4));
+    std::vector<Pixel> expected[] = {plane(colour, LAYER_WORDS), plane(mask, LAYER_WORDS)};
+    msgwin_set_position(window, 0, 0);
+    msgwin_set_position(window, 16, 8);
+    msgwin_move(window, 0, 0);
+    for (int32_t r = 8; r < 18; ++r) {
+        for (std::vector<Pixel>& e : expected)
+            std::fill_n(e.begin() + 2 * at(r, 8), 2 * 10, 0);
+    }
+    EXPECT_EQ(plane(colour, LAYER_WORDS), expected[0]);
+    EXPECT_EQ(plane(mask, LAYER_WORDS), expected[1]);
+    msgwin_move(msgwin_create(0, 0, W + 8, H + 4, MSGWIN_HIDDEN), 3, 3);
     EXPECT_EQ(plane(mask, LAYER_WORDS), std::vector<Pixel>(2 * LAYER_WORDS, 0));
     EXPECT_EQ(plane(colour, LAYER_WORDS), std::vector<Pixel>(2 * LAYER_WORDS, 0));
 }
