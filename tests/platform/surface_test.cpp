@@ -43,7 +43,7 @@ TEST_F(SurfaceTest, FramesWaitTwentyMsFromTheLastFrameStartAcrossTheTickCounterW
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.ticks << " +" << c.step << " x" << c.frames);
-        start(HEADLESS_CLIENT_WIDTH, HEADLESS_CLIENT_HEIGHT);
+        start();
         headless_set_ticks(c.ticks);
         headless_set_tick_step(c.step);
         surface_set_frame_interval(c.interval);

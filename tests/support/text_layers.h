@@ -38,14 +38,14 @@ inline void test_line(std::vector<TestGlyph>& glyphs, int32_t x, int32_t top,
     }
 }
 
-// The program started on a headless client of client_width x client_height, with the test face
-// unless told; start() starts it again on a client of another size, which shows that many error
-// boxes.
+// The program started on a headless client (512 x 462 unless told), with the test face unless
+// use_test_face is cleared; start() starts it again, on a client of any size, expecting that many
+// error boxes.
 class TextLayersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        start(client_width, client_height);
+        start();
     }
 
     // No frame filter is left selected for the next test.
@@ -55,13 +55,11 @@ protected:
         filter_reset();
     }
 
-    void start(int32_t width, int32_t height, size_t boxes = 0)
+    void start(int32_t width = HEADLESS_CLIENT_WIDTH, int32_t height = HEADLESS_CLIENT_HEIGHT,
+               size_t boxes = 0)
     {
         TearDown();
-        HeadlessConfig config;
-        config.client_width = width;
-        config.client_height = height;
-        headless_reset(config);
+        headless_reset({width, height});
         if (use_test_face)
             headless_use_face(test_face());
         window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
@@ -98,8 +96,6 @@ protected:
         text_clear_rect(0, 0, w, h);
     }
 
-    int32_t client_width = HEADLESS_CLIENT_WIDTH;
-    int32_t client_height = HEADLESS_CLIENT_HEIGHT;
     bool use_test_face = true;
     HostWindow* window = nullptr;
 };

@@ -46,17 +46,9 @@ std::vector<Pixel> plane(const Pixel* p, int32_t words)
 
 class MsgwinTest : public TextLayersTest {
 protected:
-    MsgwinTest()
-    {
-        client_width = W;
-        client_height = H + 1;
-    }
-
     void SetUp() override
     {
-        TextLayersTest::SetUp();
-        ASSERT_EQ(surface_width(), W);
-        ASSERT_EQ(surface_height(), H);
+        start(W, H + 1);
         // The demo's window 0 lies below this small surface; hidden, it draws nothing anyway.
         msgwin_set_effect(0, MSGWIN_HIDDEN);
         colour = layer(text_colour_layer());
