@@ -18,6 +18,10 @@ namespace {
 
 using Frame = std::vector<Pixel>;
 
+// The surface of the usual client.
+constexpr int32_t W = HEADLESS_CLIENT_WIDTH;
+constexpr int32_t H = HEADLESS_CLIENT_HEIGHT - 1;
+
 // f of each channel (red at bit 10, green at 5, blue at 0) of the given pixels.
 template <typename F> Pixel per_channel(F f, auto... pixels)
 {
@@ -36,38 +40,23 @@ int32_t wrap_texel(int32_t value, int32_t divisor)
 
 class FilterTest : public TextLayersTest {
 protected:
-    void start(int32_t client_height = HEADLESS_CLIENT_HEIGHT)
-    {
-        TextLayersTest::start(HEADLESS_CLIENT_WIDTH, client_height);
-        w = surface_width();
-        h = surface_height();
-    }
-
-    void SetUp() override
-    {
-        start();
-    }
-
     // A whole frame buffer, guard row included: the current one unless told.
-    Frame buffer(int32_t index = surface_current_index()) const
+    static Frame buffer(int32_t index = surface_current_index())
     {
         const Pixel* pixels = surface_slot_pixels(index);
-        return Frame(pixels, pixels + w * (h + 1));
+        return Frame(pixels, pixels + surface_width() * (surface_height() + 1));
     }
 
     // Arbitrary pixels over the guard row too, bit 15 included unless masked off.
-    Frame fill(int32_t index, uint32_t seed, Pixel mask = 0xFFFF)
+    static Frame fill(int32_t index, uint32_t seed, Pixel mask = 0xFFFF)
     {
         Pixel* pixels = surface_slot_pixels(index);
-        for (int32_t i = 0; i < w * (h + 1); ++i) {
+        for (int32_t i = 0; i < surface_width() * (surface_height() + 1); ++i) {
             seed = seed * 1103515245u + 12345u;
             pixels[i] = static_cast<Pixel>(seed >> 15) & mask;
         }
         return buffer(index);
     }
-
-    int32_t w = 0;
-    int32_t h = 0;
 };
 
 // Each filter from its own hook, over every pixel above the guard row, which none of them
@@ -80,14 +69,14 @@ TEST_F(FilterTest, EachCodeRunsItsFilterFromItsHook)
     const auto mix = [](uint32_t below, uint32_t self, uint32_t right) {
         return (((below >> 1) + (self >> 1)) >> 1) + (right >> 1);
     };
-    const size_t last = size_t(w) * h - 1;
+    const size_t last = size_t(W) * H - 1;
     // Worked by hand: grey of white, black, red 31 and (1, 1, 0).
     const Frame named = {0x7FFF, 0x0000, 0x7C00, 0x0420};
     for (const int32_t code :
          {FILTER_INVERT, FILTER_XOR_SMEAR, FILTER_GREY, FILTER_NOISE, FILTER_BLUR, FILTER_NONE}) {
         fill(0, code);
         // Every 16-bit value, bit 15 included, among the pixels, and the named ones after them.
-        for (int32_t i = 0; i < 0x10000 && i < w * h; ++i)
+        for (int32_t i = 0; i < 0x10000 && i < W * H; ++i)
             surface_current_pixels()[i] = static_cast<Pixel>(i);
         std::copy(named.begin(), named.end(), surface_current_pixels() + 0x10000);
         Frame e = buffer();
@@ -105,7 +94,7 @@ TEST_F(FilterTest, EachCodeRunsItsFilterFromItsHook)
                 if (code == FILTER_NOISE && i % 2 == 0)
                     e[i] |= draws.next();
                 if (code == FILTER_BLUR)
-                    e[i] = per_channel(mix, e[i + w], e[i], e[i + 2]);
+                    e[i] = per_channel(mix, e[i + W], e[i], e[i + 2]);
             }
         }
         if (code == FILTER_GREY) {
@@ -139,7 +128,7 @@ TEST_F(FilterTest, TrailFirstOnlyTogglesThenAveragesTheTwoBuffers)
     EXPECT_EQ(buffer(1), one);
     filter_run_pre();
     Frame expected = one;
-    for (int32_t i = 0; i < w * h; ++i)
+    for (int32_t i = 0; i < W * H; ++i)
         expected[i] =
             per_channel([](uint32_t a, uint32_t b) { return (a + b) / 2; }, zero[i], one[i]);
     EXPECT_EQ(buffer(1), expected);
@@ -165,26 +154,26 @@ TEST_F(FilterTest, FloorMapsTheTextureOverTheLowerThird)
     tex_free(0);
     filter_run_pre();
     EXPECT_EQ(buffer(), before);
-    for (const int32_t client_height : {HEADLESS_CLIENT_HEIGHT, 3, 4}) {
-        start(client_height);
+    for (const int32_t height : {H, 2, 3}) {
+        start(W, height + 1);
         ASSERT_EQ(tex_create(7, 7), FLOOR_TEXTURE_SLOT);
         Pixel* texels = tex_pixels(FLOOR_TEXTURE_SLOT);
         for (int32_t i = 0; i < 128 * 128; ++i)
             texels[i] = static_cast<Pixel>(i + 1);
         const Frame filled = fill(0, 8);
         Frame expected = filled;
-        for (int32_t y = 2 * (h / 3); y < h / 3 * 3; ++y) {
-            const int32_t b = 20 + y - 2 * (h / 3);
+        for (int32_t y = 2 * (height / 3); y < height / 3 * 3; ++y) {
+            const int32_t b = 20 + y - 2 * (height / 3);
             const int32_t row = wrap_texel((138 - b) * 32 / (b - 10), 1);
-            for (int32_t x = 0; x < w; ++x)
-                expected[y * w + x] =
-                    texels[row * 128 + wrap_texel(w * 4096 / b + x * (-8192 / b), 256)];
+            for (int32_t x = 0; x < W; ++x)
+                expected[y * W + x] =
+                    texels[row * 128 + wrap_texel(W * 4096 / b + x * (-8192 / b), 256)];
         }
         filter_select(FILTER_FLOOR);
         filter_run_post();
         EXPECT_EQ(buffer(), filled);
         filter_run_pre();
-        EXPECT_EQ(buffer(), expected) << "client height " << client_height;
+        EXPECT_EQ(buffer(), expected) << "height " << height;
     }
 }
 
