@@ -35,10 +35,6 @@ uint32_t get(const Pixel* plane, int32_t k)
 {
     return rgb555_load_pair(plane + 2 * k);
 }
-void put(Pixel* plane, int32_t k, uint32_t word)
-{
-    rgb555_store_pair(plane + 2 * k, word);
-}
 std::vector<Pixel> plane(const Pixel* p, int32_t words)
 {
     return std::vector<Pixel>(p, p + 2 * words);
@@ -116,15 +112,15 @@ TEST_F(MsgwinTest, EachEffectCompositesItsWorkedWordFromTheLastWindow)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.effect << " " << std::hex << c.colour);
         for (int32_t k = 0; k < LAYER_WORDS; ++k) {
-            put(mask, k, 0x00007FFF);
-            put(colour, k, c.colour);
+            rgb555_store_pair(mask + 2 * k, 0x00007FFF);
+            rgb555_store_pair(colour + 2 * k, c.colour);
         }
         msgwin_set_effect(window, c.effect);
         msgwin_reset_passes();
         for (int32_t pass = 0; pass < 3; ++pass)
             msgwin_composite();
         for (int32_t k = 0; k < FRAME_WORDS; ++k)
-            put(frame, k, c.frame);
+            rgb555_store_pair(frame + 2 * k, c.frame);
         msgwin_set_tint(window, c.tint);
         msgwin_composite();
         EXPECT_EQ(std::vector({get(frame, at(0, 5)), get(frame, at(1, 5)), get(frame, at(2, 5)),
