@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "host/headless/headless.h"
@@ -38,26 +39,25 @@ int32_t wrap_texel(int32_t value, int32_t divisor)
     return ((floored % 128) + 128) % 128;
 }
 
-class FilterTest : public TextLayersTest {
-protected:
-    // A whole frame buffer, guard row included: the current one unless told.
-    static Frame buffer(int32_t index = surface_current_index())
-    {
-        const Pixel* pixels = surface_slot_pixels(index);
-        return Frame(pixels, pixels + surface_width() * (surface_height() + 1));
-    }
+// A whole frame buffer, guard row included: the current one unless told.
+Frame buffer(int32_t index = surface_current_index())
+{
+    const Pixel* pixels = surface_slot_pixels(index);
+    return Frame(pixels, pixels + surface_width() * (surface_height() + 1));
+}
 
-    // Arbitrary pixels over the guard row too, bit 15 included unless masked off.
-    static Frame fill(int32_t index, uint32_t seed, Pixel mask = 0xFFFF)
-    {
-        Pixel* pixels = surface_slot_pixels(index);
-        for (int32_t i = 0; i < surface_width() * (surface_height() + 1); ++i) {
-            seed = seed * 1103515245u + 12345u;
-            pixels[i] = static_cast<Pixel>(seed >> 15) & mask;
-        }
-        return buffer(index);
+// Arbitrary pixels over the guard row too, bit 15 included unless masked off.
+Frame fill(int32_t index, uint32_t seed, Pixel mask = 0xFFFF)
+{
+    Pixel* pixels = surface_slot_pixels(index);
+    for (int32_t i = 0; i < surface_width() * (surface_height() + 1); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        pixels[i] = static_cast<Pixel>(seed >> 15) & mask;
     }
-};
+    return buffer(index);
+}
+
+using FilterTest = TextLayersTest;
 
 // Each filter from its own hook, over every pixel above the guard row, which none of them
 // touches; its other hook is empty. The noise ORs one draw into each left pixel, advancing the
@@ -124,15 +124,13 @@ TEST_F(FilterTest, TrailFirstOnlyTogglesThenAveragesTheTwoBuffers)
     EXPECT_EQ(surface_current_index(), 0);
     filter_run_pre();
     EXPECT_EQ(surface_current_index(), 1);
-    EXPECT_EQ(buffer(0), zero);
-    EXPECT_EQ(buffer(1), one);
+    EXPECT_EQ(std::pair(buffer(0), buffer(1)), std::pair(zero, one));
     filter_run_pre();
     Frame expected = one;
     for (int32_t i = 0; i < W * H; ++i)
         expected[i] =
             per_channel([](uint32_t a, uint32_t b) { return (a + b) / 2; }, zero[i], one[i]);
-    EXPECT_EQ(buffer(1), expected);
-    EXPECT_EQ(buffer(0), zero);
+    EXPECT_EQ(std::pair(buffer(0), buffer(1)), std::pair(zero, expected));
     filter_run_pre();
     EXPECT_EQ(surface_current_index(), 0);
 }

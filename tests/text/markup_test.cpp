@@ -9,12 +9,6 @@
 
 namespace {
 
-// Where a line of window 0 (512 wide) starts when centred.
-constexpr int32_t centred(int32_t width)
-{
-    return (512 - width) >> 1;
-}
-
 using MarkupTest = TextLayersTest;
 
 // Each text in window 0, put at (x, y), against the lines the rules place (test_line's letters);
@@ -33,10 +27,12 @@ TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
     // clang-format off
     const Row rows[] = {
         // 今から in white, 表示 in cyan, テスト in white; then を行います。, still white:
-        // 8 wide glyphs measure 8 * 24 + 1.
-        {demo_texts[0], 0, 50, {{centred(193), 50, "WWWCCWWW"}, {centred(145), 82, "WWWWWW"}}},
-        // Colour starts white and lasts across line ends: て white, きと magenta, ー white.
-        {demo_texts[3], 0, 50, {{centred(97), 50, "WMMW"}}},
+        // 8 wide glyphs measure 8 * 24 + 1 = 193, so centred in 512 they start at 159, rounded
+        // down; 6 at 183.
+        {demo_texts[0], 0, 50, {{159, 50, "WWWCCWWW"}, {183, 82, "WWWWWW"}}},
+        // Colour starts white and lasts across line ends: て white, きと magenta, ー white, from
+        // (512 - 97) / 2 rounded down.
+        {demo_texts[3], 0, 50, {{207, 50, "WMMW"}}},
         {"\\i[255,0,0]A\\nB", 20, 30, {{20, 30, "r"}, {20, 62, "r"}}},
         // Unknown escapes go with their letter: upper case is no escape; "\\" produces nothing.
         {"A\\CB\\NC\\ID\\\\", 10, 20, {{10, 20, "wwww"}}},
@@ -44,8 +40,8 @@ TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
         // "\n" draws its lines and nothing more.
         {"A\\n\\nB", 10, 20, {{10, 20, "w"}, {10, 84, "w"}}},
         {"AB\\n", 10, 20, {{10, 20, "ww"}}},
-        // The centre flag belongs to its line, wherever it stands in it.
-        {"\\cA\\nB\\nC\\c", 0, 50, {{centred(13), 50, "w"}, {0, 82, "w"}, {centred(13), 114, "w"}}},
+        // The centre flag belongs to its line, wherever it stands in it: "A" measures 13.
+        {"\\cA\\nB\\nC\\c", 0, 50, {{249, 50, "w"}, {0, 82, "w"}, {249, 114, "w"}}},
         // A centred line wider than its window starts left of it (an arithmetic shift: -45) and
         // is cut at the layer's edge.
         {"\\c" + std::string(50, 'A'), 0, 50, {{-45, 50, std::string(50, 'w')}}},
