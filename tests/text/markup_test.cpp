@@ -47,6 +47,9 @@ TEST_F(MarkupTest, TextsGiveTheirLinesInTheirColours)
         {"\\c" + std::string(50, 'A'), 0, 50, {{-45, 50, std::string(50, 'w')}}},
         // Colour numbers keep their low byte.
         {"\\i[256,0,-1]A\\i[64,255,255]B\\i[4294967551,0,0]C", 10, 20, {{10, 20, "btr"}}},
+        // A colour cut short keeps the components it does not read: white's at first, then the
+        // last colour's.
+        {"\\i[0]A\\i[255,0,0]B\\i[0,255]C", 10, 20, {{10, 20, "crg"}}},
         // A missing bracket drops the pending line and ends; so does "\i" right before the
         // terminator.
         {"AB\\nCD\\i[1,2,3EF", 10, 20, {{10, 20, "ww"}}},
