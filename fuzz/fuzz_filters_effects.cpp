@@ -5,9 +5,8 @@
 // burst script and of scripts of any steps the input adds) for a few frames, drawn by the
 // ordering table between the header save and restore as the frame sequence does.
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <cstring>
+#include <random>
 #include <tuple>
 
 #include "fuzz/fuzz_input.h"
@@ -34,40 +33,20 @@ constexpr int32_t FUZZ_MAX_FRAMES = 4;
 
 enum FuzzFloorImage { FUZZ_NO_IMAGE, FUZZ_FLOOR_IMAGE, FUZZ_OTHER_IMAGE, FUZZ_FLOOR_IMAGES };
 
-// Pixels are copied from a block of xorshift32 values seeded by the input: a frame's worth of
-// pixels a value at a time would cost more than everything else an input does.
-constexpr size_t FUZZ_PATTERN_PIXELS = 4093; // prime, so rows do not repeat the same pixels
-
-using FuzzPattern = std::array<Pixel, FUZZ_PATTERN_PIXELS>;
-
-FuzzPattern fuzz_pattern(FuzzInput& in)
+// Pixels from a generator the input seeds.
+void fuzz_fill(FuzzInput& in, Pixel* pixels, size_t count)
 {
-    FuzzPattern pattern;
-    uint32_t state = fuzz_word(in) | 1;
-    for (Pixel& pixel : pattern) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        pixel = static_cast<Pixel>(state);
-    }
-    return pattern;
+    std::minstd_rand values(fuzz_word(in));
+    std::generate_n(pixels, count, [&] { return static_cast<Pixel>(values()); });
 }
 
-void fuzz_fill(Pixel* pixels, size_t count, const FuzzPattern& pattern)
-{
-    for (size_t at = 0; at < count; at += pattern.size())
-        std::memcpy(pixels + at, pattern.data(),
-                    sizeof(Pixel) * std::min(pattern.size(), count - at));
-}
-
-// Both frame buffers with their guard rows, drawing into buffer 0, no filter selected, the
-// generator at its start.
+// Both frame buffers with their guard rows, the same pixels in each, drawing into buffer 0, no
+// filter selected, the generator at its start.
 void fuzz_frames(FuzzInput& in)
 {
-    const FuzzPattern pattern = fuzz_pattern(in);
     const size_t pixels = static_cast<size_t>(surface_width()) * (surface_height() + 1);
-    for (int32_t slot = 0; slot < SURFACE_FRAME_BUFFERS; ++slot)
-        fuzz_fill(surface_slot_pixels(slot), pixels, pattern);
+    fuzz_fill(in, surface_slot_pixels(0), pixels);
+    std::copy_n(surface_slot_pixels(0), pixels, surface_slot_pixels(1));
     filter_reset();
     surface_set_flip(0);
     if (surface_current_index() != 0)
@@ -85,7 +64,7 @@ void fuzz_floor_image(FuzzInput& in)
     const int32_t log2_width = other ? fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1) : FLOOR_TEXTURE_LOG2;
     const int32_t log2_height = other ? fuzz_byte(in) % (TEXTURE_LOG2_MAX + 1) : FLOOR_TEXTURE_LOG2;
     const int32_t slot = tex_create(log2_width, log2_height);
-    fuzz_fill(tex_pixels(slot), size_t{1} << (log2_width + log2_height), fuzz_pattern(in));
+    fuzz_fill(in, tex_pixels(slot), size_t{1} << (log2_width + log2_height));
 }
 
 void fuzz_filters(FuzzInput& in)

@@ -39,54 +39,43 @@ void fuzz_msgwin_reset()
     random_reset();
 }
 
-int32_t fuzz_window(FuzzInput& in)
+// The ranges the operations read their arguments from: any window index and one past either
+// end, rectangles reaching a surface's size beyond either edge, effect values past 256.
+enum FuzzArgument { FUZZ_WINDOW, FUZZ_X, FUZZ_Y, FUZZ_FLAGS };
+constexpr int32_t FUZZ_SURFACE_HEIGHT = FUZZ_CLIENT_HEIGHT - 1;
+constexpr int32_t FUZZ_RANGES[][2] = {{-1, MSGWIN_COUNT},
+                                      {-FUZZ_CLIENT_WIDTH, 2 * FUZZ_CLIENT_WIDTH},
+                                      {-FUZZ_SURFACE_HEIGHT, 2 * FUZZ_SURFACE_HEIGHT},
+                                      {0, 2 * MSGWIN_HIDDEN}};
+
+// Arguments of the given kinds, read in order, as a braced list reads them.
+template <FuzzArgument... kinds> auto fuzz_args(FuzzInput& in)
 {
-    return fuzz_number(in, -1, MSGWIN_COUNT);
+    return std::tuple{fuzz_number(in, FUZZ_RANGES[kinds][0], FUZZ_RANGES[kinds][1])...};
 }
 
-int32_t fuzz_x(FuzzInput& in)
-{
-    return fuzz_number(in, -surface_width(), 2 * surface_width());
-}
-
-int32_t fuzz_y(FuzzInput& in)
-{
-    return fuzz_number(in, -surface_height(), 2 * surface_height());
-}
-
-int32_t fuzz_flags(FuzzInput& in)
-{
-    return fuzz_number(in, 0, 2 * MSGWIN_HIDDEN);
-}
-
-// Picked by a byte of the input; the arguments are read in order, as a braced list reads them.
+// Picked by a byte of the input.
 using FuzzOperation = void (*)(FuzzInput&);
 constexpr FuzzOperation FUZZ_OPERATIONS[] = {
     [](FuzzInput& in) {
-        std::apply(msgwin_create,
-                   std::tuple{fuzz_x(in), fuzz_y(in), fuzz_x(in), fuzz_y(in), fuzz_flags(in)});
+        std::apply(msgwin_create, fuzz_args<FUZZ_X, FUZZ_Y, FUZZ_X, FUZZ_Y, FUZZ_FLAGS>(in));
     },
     [](FuzzInput& in) {
-        const int32_t window = fuzz_window(in);
-        const int32_t length = fuzz_number(in, 0, FUZZ_TEXT_MAX);
-        msgwin_set_text(window, fuzz_bytes(in, std::clamp(length, 0, FUZZ_TEXT_MAX)).c_str());
+        const auto [window] = fuzz_args<FUZZ_WINDOW>(in);
+        const int32_t length = std::clamp(fuzz_number(in, 0, FUZZ_TEXT_MAX), 0, FUZZ_TEXT_MAX);
+        msgwin_set_text(window, fuzz_bytes(in, length).c_str());
     },
+    [](FuzzInput& in) { std::apply(msgwin_move, fuzz_args<FUZZ_WINDOW, FUZZ_X, FUZZ_Y>(in)); },
     [](FuzzInput& in) {
-        std::apply(msgwin_move, std::tuple{fuzz_window(in), fuzz_x(in), fuzz_y(in)});
+        std::apply(msgwin_set_position, fuzz_args<FUZZ_WINDOW, FUZZ_X, FUZZ_Y>(in));
     },
+    [](FuzzInput& in) { std::apply(msgwin_set_effect, fuzz_args<FUZZ_WINDOW, FUZZ_FLAGS>(in)); },
     [](FuzzInput& in) {
-        std::apply(msgwin_set_position, std::tuple{fuzz_window(in), fuzz_x(in), fuzz_y(in)});
+        const auto [window] = fuzz_args<FUZZ_WINDOW>(in);
+        msgwin_set_tint(window, fuzz_word(in));
     },
-    [](FuzzInput& in) {
-        std::apply(msgwin_set_effect, std::tuple{fuzz_window(in), fuzz_flags(in)});
-    },
-    [](FuzzInput& in) {
-        std::apply(msgwin_set_tint, std::tuple{fuzz_window(in), fuzz_word(in)});
-    },
-    [](FuzzInput& in) {
-        std::apply(msgwin_clear_flags, std::tuple{fuzz_window(in), fuzz_flags(in)});
-    },
-    [](FuzzInput& in) { msgwin_clear_area(fuzz_window(in)); },
+    [](FuzzInput& in) { std::apply(msgwin_clear_flags, fuzz_args<FUZZ_WINDOW, FUZZ_FLAGS>(in)); },
+    [](FuzzInput& in) { std::apply(msgwin_clear_area, fuzz_args<FUZZ_WINDOW>(in)); },
     [](FuzzInput& in) {
         for (int32_t pass = fuzz_byte(in) % FUZZ_MAX_PASSES; pass >= 0; --pass)
             msgwin_composite();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "host/headless/headless.h"
@@ -18,6 +19,10 @@ namespace {
 
 using Frame = std::vector<Pixel>;
 
+// The surface of the usual client.
+constexpr int32_t W = HEADLESS_CLIENT_WIDTH;
+constexpr int32_t H = HEADLESS_CLIENT_HEIGHT - 1;
+
 // f of each channel (red at bit 10, green at 5, blue at 0) of the given pixels.
 template <typename F> Pixel per_channel(F f, auto... pixels)
 {
@@ -27,11 +32,6 @@ template <typename F> Pixel per_channel(F f, auto... pixels)
     return static_cast<Pixel>(out);
 }
 
-Pixel average(Pixel a, Pixel b)
-{
-    return per_channel([](uint32_t x, uint32_t y) { return (x + y) / 2; }, a, b);
-}
-
 // Rounds down, then into 0..127: how the floor wraps round its texture.
 int32_t wrap_texel(int32_t value, int32_t divisor)
 {
@@ -39,58 +39,46 @@ int32_t wrap_texel(int32_t value, int32_t divisor)
     return ((floored % 128) + 128) % 128;
 }
 
-class FilterTest : public TextLayersTest {
-protected:
-    void start(int32_t client_height = HEADLESS_CLIENT_HEIGHT)
-    {
-        TextLayersTest::start(HEADLESS_CLIENT_WIDTH, client_height);
-        w = surface_width();
-        h = surface_height();
-    }
+// A whole frame buffer, guard row included: the current one unless told.
+Frame buffer(int32_t index = surface_current_index())
+{
+    const Pixel* pixels = surface_slot_pixels(index);
+    return Frame(pixels, pixels + surface_width() * (surface_height() + 1));
+}
 
-    void SetUp() override
-    {
-        start();
+// Arbitrary pixels over the guard row too, bit 15 included unless masked off.
+Frame fill(int32_t index, uint32_t seed, Pixel mask = 0xFFFF)
+{
+    Pixel* pixels = surface_slot_pixels(index);
+    for (int32_t i = 0; i < surface_width() * (surface_height() + 1); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        pixels[i] = static_cast<Pixel>(seed >> 15) & mask;
     }
+    return buffer(index);
+}
 
-    // A whole frame buffer, guard row included: the current one unless told.
-    Frame buffer(int32_t index = surface_current_index()) const
-    {
-        const Pixel* pixels = surface_slot_pixels(index);
-        return Frame(pixels, pixels + w * (h + 1));
-    }
-
-    // Arbitrary pixels over the guard row too, bit 15 included unless masked off.
-    Frame fill(int32_t index, uint32_t seed, Pixel mask = 0xFFFF)
-    {
-        Pixel* pixels = surface_slot_pixels(index);
-        for (int32_t i = 0; i < w * (h + 1); ++i) {
-            seed = seed * 1103515245u + 12345u;
-            pixels[i] = static_cast<Pixel>(seed >> 15) & mask;
-        }
-        return buffer(index);
-    }
-
-    int32_t w = 0;
-    int32_t h = 0;
-};
+using FilterTest = TextLayersTest;
 
 // Each filter from its own hook, over every pixel above the guard row, which none of them
 // touches; its other hook is empty. The noise ORs one draw into each left pixel, advancing the
 // generator once a pair; the blur runs twice, upward and in place, so that the pixels below and
-// two to the right are not yet done.
+// two to the right are not yet done. 9 and -1 (4294967295 taken as unsigned) are past the last
+// code and keep the filter before them; 0, last, empties both hooks.
 TEST_F(FilterTest, EachCodeRunsItsFilterFromItsHook)
 {
     const auto mix = [](uint32_t below, uint32_t self, uint32_t right) {
         return (((below >> 1) + (self >> 1)) >> 1) + (right >> 1);
     };
-    const size_t last = size_t(w) * h - 1;
+    const size_t last = size_t(W) * H - 1;
+    // Worked by hand: grey of white, black, red 31 and (1, 1, 0).
+    const Frame named = {0x7FFF, 0x0000, 0x7C00, 0x0420};
     for (const int32_t code :
-         {FILTER_INVERT, FILTER_XOR_SMEAR, FILTER_GREY, FILTER_NOISE, FILTER_BLUR}) {
+         {FILTER_INVERT, FILTER_XOR_SMEAR, FILTER_GREY, FILTER_NOISE, FILTER_BLUR, FILTER_NONE}) {
         fill(0, code);
-        // Every 16-bit value, bit 15 included, among the pixels.
-        for (int32_t i = 0; i < 0x10000 && i < w * h; ++i)
+        // Every 16-bit value, bit 15 included, among the pixels, and the named ones after them.
+        for (int32_t i = 0; i < 0x10000 && i < W * H; ++i)
             surface_current_pixels()[i] = static_cast<Pixel>(i);
+        std::copy(named.begin(), named.end(), surface_current_pixels() + 0x10000);
         Frame e = buffer();
         TestGenerator draws{0xC0FFEE};
         random_reset(draws.state);
@@ -106,10 +94,15 @@ TEST_F(FilterTest, EachCodeRunsItsFilterFromItsHook)
                 if (code == FILTER_NOISE && i % 2 == 0)
                     e[i] |= draws.next();
                 if (code == FILTER_BLUR)
-                    e[i] = per_channel(mix, e[i + w], e[i], e[i + 2]);
+                    e[i] = per_channel(mix, e[i + W], e[i], e[i + 2]);
             }
         }
-        EXPECT_EQ(filter_select(code), code);
+        if (code == FILTER_GREY) {
+            EXPECT_EQ(Frame(e.begin() + 0x10000, e.begin() + 0x10004),
+                      (Frame{0x7FFF, 0, 0x294A, 0}));
+        }
+        EXPECT_EQ((std::vector{filter_select(code), filter_select(9), filter_select(-1)}),
+                  (std::vector{code, 9, -1}));
         const Frame before = buffer();
         filter_run_pre();
         EXPECT_EQ(buffer(), before) << code;
@@ -117,27 +110,6 @@ TEST_F(FilterTest, EachCodeRunsItsFilterFromItsHook)
         EXPECT_EQ(buffer(), e) << code;
         EXPECT_EQ(random_state(), draws.state) << code;
     }
-    // Worked by hand: grey of white, black, red 31 and (1, 1, 0).
-    const Pixel named[] = {0x7FFF, 0x0000, 0x7C00, 0x0420};
-    std::copy(std::begin(named), std::end(named), surface_current_pixels());
-    filter_select(FILTER_GREY);
-    filter_run_post();
-    EXPECT_EQ(Frame(surface_current_pixels(), surface_current_pixels() + 4),
-              (Frame{0x7FFF, 0, 0x294A, 0}));
-
-    // 9 and -1 (4294967295 taken as unsigned) are past the last code and keep the invert; 0
-    // empties both hooks.
-    EXPECT_EQ(filter_select(FILTER_INVERT), FILTER_INVERT);
-    EXPECT_EQ(filter_select(9), 9);
-    EXPECT_EQ(filter_select(-1), -1);
-    const Frame before = fill(0, 1);
-    filter_run_post();
-    EXPECT_EQ(buffer()[0], static_cast<Pixel>(~before[0]));
-    filter_select(FILTER_NONE);
-    const Frame inverted = buffer();
-    filter_run_pre();
-    filter_run_post();
-    EXPECT_EQ(buffer(), inverted);
 }
 
 TEST_F(FilterTest, TrailFirstOnlyTogglesThenAveragesTheTwoBuffers)
@@ -152,39 +124,18 @@ TEST_F(FilterTest, TrailFirstOnlyTogglesThenAveragesTheTwoBuffers)
     EXPECT_EQ(surface_current_index(), 0);
     filter_run_pre();
     EXPECT_EQ(surface_current_index(), 1);
-    EXPECT_EQ(buffer(0), zero);
-    EXPECT_EQ(buffer(1), one);
+    EXPECT_EQ(std::pair(buffer(0), buffer(1)), std::pair(zero, one));
     filter_run_pre();
     Frame expected = one;
-    for (int32_t i = 0; i < w * h; ++i)
-        expected[i] = average(zero[i], one[i]);
-    EXPECT_EQ(buffer(1), expected);
-    EXPECT_EQ(buffer(0), zero);
+    for (int32_t i = 0; i < W * H; ++i)
+        expected[i] =
+            per_channel([](uint32_t a, uint32_t b) { return (a + b) / 2; }, zero[i], one[i]);
+    EXPECT_EQ(std::pair(buffer(0), buffer(1)), std::pair(zero, expected));
     filter_run_pre();
     EXPECT_EQ(surface_current_index(), 0);
 }
 
-TEST_F(FilterTest, PostDrawTrailShowsEachImageTwiceAveragedWithTheOneBefore)
-{
-    const Pixel before = 0x7851; // (30, 2, 17)
-    std::fill_n(surface_slot_pixels(1), w * (h + 1), before);
-    filter_select(FILTER_POST_TRAIL);
-    const int32_t clears[][3] = {{1, 2, 3}, {9, 31, 0}, {4, 4, 4}, {31, 0, 7}};
-    const Pixel older = average(before, 0x27E0);
-    // Frame 1 shows the other buffer, frame 2 its own clear averaged with that, frame 3 the same
-    // again, frame 4 its own averaged with it.
-    const Pixel shown[] = {before, older, older, average(older, 0x7C07)};
-    for (int frame = 0; frame < 4; ++frame) {
-        surface_set_clear_colour(clears[frame][0], clears[frame][1], clears[frame][2]);
-        surface_begin_frame(window, SURFACE_CLEAR);
-        filter_run_post();
-        surface_present();
-        EXPECT_EQ(headless_screen()[0], shown[frame]) << "frame " << frame + 1;
-        EXPECT_EQ(headless_screen()[w * h - 1], shown[frame]) << "frame " << frame + 1;
-    }
-}
-
-// Only a 128 x 128 texture in slot 0 makes a floor, over the lower third of the demo's height, of
+// Only a 128 x 128 texture makes a floor, over the lower third of the demo's height, of
 // one row at H = 3, of none at H = 2.
 TEST_F(FilterTest, FloorMapsTheTextureOverTheLowerThird)
 {
@@ -196,31 +147,27 @@ TEST_F(FilterTest, FloorMapsTheTextureOverTheLowerThird)
         filter_run_pre();
         tex_free(0);
     }
-    ASSERT_EQ(tex_create(0, 0), 0);
-    ASSERT_EQ(tex_create(7, 7), 1);
-    tex_free(0);
-    filter_run_pre();
     EXPECT_EQ(buffer(), before);
-    for (const int32_t client_height : {HEADLESS_CLIENT_HEIGHT, 3, 4}) {
-        start(client_height);
+    for (const int32_t height : {H, 2, 3}) {
+        start(W, height + 1);
         ASSERT_EQ(tex_create(7, 7), FLOOR_TEXTURE_SLOT);
         Pixel* texels = tex_pixels(FLOOR_TEXTURE_SLOT);
         for (int32_t i = 0; i < 128 * 128; ++i)
             texels[i] = static_cast<Pixel>(i + 1);
         const Frame filled = fill(0, 8);
         Frame expected = filled;
-        for (int32_t y = 2 * (h / 3); y < h / 3 * 3; ++y) {
-            const int32_t b = 20 + y - 2 * (h / 3);
+        for (int32_t y = 2 * (height / 3); y < height / 3 * 3; ++y) {
+            const int32_t b = 20 + y - 2 * (height / 3);
             const int32_t row = wrap_texel((138 - b) * 32 / (b - 10), 1);
-            for (int32_t x = 0; x < w; ++x)
-                expected[y * w + x] =
-                    texels[row * 128 + wrap_texel(w * 4096 / b + x * (-8192 / b), 256)];
+            for (int32_t x = 0; x < W; ++x)
+                expected[y * W + x] =
+                    texels[row * 128 + wrap_texel(W * 4096 / b + x * (-8192 / b), 256)];
         }
         filter_select(FILTER_FLOOR);
         filter_run_post();
         EXPECT_EQ(buffer(), filled);
         filter_run_pre();
-        EXPECT_EQ(buffer(), expected) << "client height " << client_height;
+        EXPECT_EQ(buffer(), expected) << "height " << height;
     }
 }
 

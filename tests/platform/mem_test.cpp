@@ -13,7 +13,10 @@
 
 namespace {
 
-TEST(MemTest, BlocksAreZeroFilledAndCountedAndAChosenCallAloneFailsWithABox)
+// The third call alone fails: the injection is spent once it hits. A negative size is refused,
+// not wrapped into a huge request; the longest real message, an 11-character number, fits whole,
+// and a longer text is cut at the box's buffer.
+TEST(MemTest, BlocksAreZeroFilledAndCountedAndAFailedCallShowsItsSizeInABox)
 {
     headless_reset();
     const MemStats before = mem_stats();
@@ -26,31 +29,21 @@ TEST(MemTest, BlocksAreZeroFilledAndCountedAndAChosenCallAloneFailsWithABox)
     mem_free(nullptr);
     EXPECT_EQ(mem_stats().live_blocks, before.live_blocks);
     EXPECT_TRUE(headless_error_boxes().empty());
-
-    // The third call alone fails: the injection is spent once it hits.
     mem_fail_call(3);
     for (int32_t call = 1; call <= 4; ++call) {
         void* next = mem_alloc(call == 3 ? 2400 : 8);
         EXPECT_EQ(next == nullptr, call == 3) << call;
         mem_free(next);
     }
-    ASSERT_EQ(headless_error_boxes().size(), 1u);
-    EXPECT_EQ(headless_error_boxes()[0].caption, "Error");
-    EXPECT_EQ(headless_error_boxes()[0].text_utf8, "2400byteの領域の確保に失敗しました。");
-}
-
-// A negative size is refused, not wrapped into a huge request; the longest real message, an
-// 11-character number, fits whole, and a longer text is cut at the box's buffer.
-TEST(MemTest, NegativeSizesAreRefusedAndTheBoxCutsLongText)
-{
-    headless_reset();
     EXPECT_EQ(mem_alloc(-5), nullptr);
     EXPECT_EQ(mem_alloc(INT_MIN), nullptr);
     app_error_box("%s", std::string(300, 'x').c_str());
-    ASSERT_EQ(headless_error_boxes().size(), 3u);
-    EXPECT_EQ(headless_error_boxes()[0].text_utf8, "-5byteの領域の確保に失敗しました。");
-    EXPECT_EQ(headless_error_boxes()[1].text_utf8, "-2147483648byteの領域の確保に失敗しました。");
-    EXPECT_EQ(headless_error_boxes()[2].text, std::string(ERROR_BOX_TEXT_SIZE - 1, 'x'));
+    ASSERT_EQ(headless_error_boxes().size(), 4u);
+    EXPECT_EQ(headless_error_boxes()[0].caption, "Error");
+    EXPECT_EQ(headless_error_boxes()[0].text_utf8, "2400byteの領域の確保に失敗しました。");
+    EXPECT_EQ(headless_error_boxes()[1].text_utf8, "-5byteの領域の確保に失敗しました。");
+    EXPECT_EQ(headless_error_boxes()[2].text_utf8, "-2147483648byteの領域の確保に失敗しました。");
+    EXPECT_EQ(headless_error_boxes()[3].text, std::string(ERROR_BOX_TEXT_SIZE - 1, 'x'));
 }
 
 } // namespace

@@ -37,7 +37,6 @@ inline void set_word(std::vector<Pixel>& plane, int32_t k, uint32_t value)
 // draw (used by the shake alone).
 inline void composite_window(PlainPlanes& p, MessageWindow& w, uint32_t pass, int32_t draw)
 {
-    const int32_t top = w.y;
     const int32_t column = w.x >> 1;
     const int32_t words = w.width >> 1;
     const int32_t effect = w.flags & MSGWIN_EFFECT_MASK;
@@ -47,7 +46,7 @@ inline void composite_window(PlainPlanes& p, MessageWindow& w, uint32_t pass, in
             w.tint = 0x7FFF7FFF;
     }
     for (int32_t r = 0; r < w.height; ++r) {
-        const int32_t row = top + r;
+        const int32_t row = w.y + r;
         if (row < 0 || row >= p.rows)
             continue;
         int32_t shift = 0;

@@ -38,14 +38,14 @@ inline void test_line(std::vector<TestGlyph>& glyphs, int32_t x, int32_t top,
     }
 }
 
-// The program started on a headless client of client_width x client_height, with the test face
-// unless told; start() starts it again on a client of another size, which shows that many error
-// boxes.
+// The program started on a headless client (512 x 462 unless told), with the test face unless
+// use_test_face is cleared; start() starts it again, on a client of any size, expecting that many
+// error boxes.
 class TextLayersTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        start(client_width, client_height);
+        start();
     }
 
     // No frame filter is left selected for the next test.
@@ -55,13 +55,11 @@ protected:
         filter_reset();
     }
 
-    void start(int32_t width, int32_t height, size_t boxes = 0)
+    void start(int32_t width = HEADLESS_CLIENT_WIDTH, int32_t height = HEADLESS_CLIENT_HEIGHT,
+               size_t boxes = 0)
     {
         TearDown();
-        HeadlessConfig config;
-        config.client_width = width;
-        config.client_height = height;
-        headless_reset(config);
+        headless_reset({width, height});
         if (use_test_face)
             headless_use_face(test_face());
         window = app_create_main_window(headless_instance(), APP_CLASS_NAME, APP_TITLE);
@@ -80,27 +78,24 @@ protected:
         const int32_t w = surface_width();
         const int32_t h = surface_height();
         std::vector<Pixel> colour(static_cast<size_t>(w) * h, 0);
-        std::vector<Pixel> mask(colour.size(), 0);
         for (const TestGlyph& g : glyphs) {
             for (int32_t y = std::max(g.top + TEST_FACE_INK_TOP_ROW, 0);
                  y < std::min(g.top + TEST_FACE_INK_TOP_ROW + TEST_FACE_INK_ROWS, h); ++y) {
                 for (int32_t x = std::max(g.pen + TEST_FACE_INK_LEFT, 0);
-                     x <= std::min(g.pen + g.advance - 2, w - 1); ++x) {
+                     x <= std::min(g.pen + g.advance - 2, w - 1); ++x)
                     colour[static_cast<size_t>(y) * w + x] = g.colour;
-                    mask[static_cast<size_t>(y) * w + x] = TEST_WHITE;
-                }
             }
         }
+        // Every glyph colour is non-zero, so the mask is white exactly where a colour is.
         for (size_t i = 0; i < colour.size(); ++i) {
+            const Pixel mask = colour[i] ? TEST_WHITE : 0;
             ASSERT_EQ(layer(text_colour_layer())[i], colour[i])
                 << "colour at " << i % w << "," << i / w;
-            ASSERT_EQ(layer(text_mask_layer())[i], mask[i]) << "mask at " << i % w << "," << i / w;
+            ASSERT_EQ(layer(text_mask_layer())[i], mask) << "mask at " << i % w << "," << i / w;
         }
         text_clear_rect(0, 0, w, h);
     }
 
-    int32_t client_width = HEADLESS_CLIENT_WIDTH;
-    int32_t client_height = HEADLESS_CLIENT_HEIGHT;
     bool use_test_face = true;
     HostWindow* window = nullptr;
 };

@@ -35,10 +35,6 @@ uint32_t get(const Pixel* plane, int32_t k)
 {
     return rgb555_load_pair(plane + 2 * k);
 }
-void put(Pixel* plane, int32_t k, uint32_t word)
-{
-    rgb555_store_pair(plane + 2 * k, word);
-}
 std::vector<Pixel> plane(const Pixel* p, int32_t words)
 {
     return std::vector<Pixel>(p, p + 2 * words);
@@ -46,17 +42,9 @@ std::vector<Pixel> plane(const Pixel* p, int32_t words)
 
 class MsgwinTest : public TextLayersTest {
 protected:
-    MsgwinTest()
-    {
-        client_width = W;
-        client_height = H + 1;
-    }
-
     void SetUp() override
     {
-        TextLayersTest::SetUp();
-        ASSERT_EQ(surface_width(), W);
-        ASSERT_EQ(surface_height(), H);
+        start(W, H + 1);
         // The demo's window 0 lies below this small surface; hidden, it draws nothing anyway.
         msgwin_set_effect(0, MSGWIN_HIDDEN);
         colour = layer(text_colour_layer());
@@ -64,29 +52,21 @@ protected:
         frame = surface_current_pixels();
     }
 
-    // Seeded random pixels, or mostly zeros when sparse.
-    void randomise(Pixel* plane, int32_t words, bool sparse = false)
+    // Seeded random pixels in the frame and both layers, the layers mostly zeros when sparse.
+    void scramble(bool sparse = false)
     {
-        for (int32_t i = 0; i < 2 * words; ++i)
-            plane[i] = sparse && rng() % 3 ? 0 : static_cast<Pixel>(rng());
-    }
-
-    void scramble()
-    {
-        randomise(frame, FRAME_WORDS);
-        randomise(colour, LAYER_WORDS);
-        randomise(mask, LAYER_WORDS);
+        for (int32_t i = 0; i < 2 * FRAME_WORDS; ++i)
+            frame[i] = static_cast<Pixel>(rng());
+        for (Pixel* layer : {colour, mask}) {
+            for (int32_t i = 0; i < 2 * LAYER_WORDS; ++i)
+                layer[i] = sparse && rng() % 3 ? 0 : static_cast<Pixel>(rng());
+        }
     }
 
     static std::vector<char> table_bytes()
     {
         const char* table = reinterpret_cast<const char*>(text_windows());
         return {table, table + MSGWIN_COUNT * sizeof(MessageWindow)};
-    }
-
-    static std::pair<int32_t, int32_t> position(int32_t window)
-    {
-        return {text_windows()[window].x, text_windows()[window].y};
     }
 
     Pixel* colour = nullptr;
@@ -113,8 +93,6 @@ TEST_F(MsgwinTest, EachEffectCompositesItsWorkedWordFromTheLastWindow)
     const Case cases[] = {
         {MSGWIN_FX_WHITE, 0, C, F, WHITE, WHITE},
         {MSGWIN_FX_PLAIN, 0, C, F, COPIED, COPIED},
-        {MSGWIN_FX_SWAY, 0, C, F, COPIED, COPIED},
-        {MSGWIN_FX_SHAKE, 0, C, F, COPIED, COPIED},
         {MSGWIN_FX_BLINDS, 0, C, F, COPIED, F},      // counter 0: rows 0, 8, ... only
         {MSGWIN_FX_DISSOLVE, 0, C, F, F, DISSOLVED}, // never its top row
         {MSGWIN_FX_ADD, ALL, C, F, ADDED, ADDED},
@@ -124,9 +102,6 @@ TEST_F(MsgwinTest, EachEffectCompositesItsWorkedWordFromTheLastWindow)
         // and blue 31 + 16 saturate, blue's carry lands in green's lowest bit (16 -> 17), red's
         // stays in bit 15. Right: green 31 loses its lowest bit, the 1s vanish.
         {MSGWIN_FX_ADD, ALL, 0x03E07C1F, 0x04214210, 0x03C0FE3F, 0x03C0FE3F},
-        // An empty colour word still takes every channel's lowest bit from the frame.
-        {MSGWIN_FX_ADD, ALL, 0, ALL, 0x7BDE7BDE, 0x7BDE7BDE},
-        {MSGWIN_FX_ADD, ALL, 0x04210421, 0x04210421, 0, 0},
         // The tint masks the colour: 16 + 30 overflows every channel; red's carry reaches bit 31.
         {MSGWIN_FX_ADD, 0x42104210, ALL, 0x7FFF0000, 0xFFFF4210, 0xFFFF4210},
     };
@@ -137,15 +112,15 @@ TEST_F(MsgwinTest, EachEffectCompositesItsWorkedWordFromTheLastWindow)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.effect << " " << std::hex << c.colour);
         for (int32_t k = 0; k < LAYER_WORDS; ++k) {
-            put(mask, k, 0x00007FFF);
-            put(colour, k, c.colour);
+            rgb555_store_pair(mask + 2 * k, 0x00007FFF);
+            rgb555_store_pair(colour + 2 * k, c.colour);
         }
         msgwin_set_effect(window, c.effect);
         msgwin_reset_passes();
         for (int32_t pass = 0; pass < 3; ++pass)
             msgwin_composite();
         for (int32_t k = 0; k < FRAME_WORDS; ++k)
-            put(frame, k, c.frame);
+            rgb555_store_pair(frame + 2 * k, c.frame);
         msgwin_set_tint(window, c.tint);
         msgwin_composite();
         EXPECT_EQ(std::vector({get(frame, at(0, 5)), get(frame, at(1, 5)), get(frame, at(2, 5)),
@@ -167,9 +142,7 @@ TEST_F(MsgwinTest, EveryEffectCompositesThePlainWords)
     MessageWindow* windows = text_windows();
     for (int32_t round = 0; round < 100; ++round) {
         SCOPED_TRACE(testing::Message() << "seed " << SEED << " round " << round);
-        randomise(frame, FRAME_WORDS);
-        randomise(colour, LAYER_WORDS, true);
-        randomise(mask, LAYER_WORDS, true);
+        scramble(true);
         // A few windows; effects 0 to 9 (8 and 9 draw nothing), hidden now and then.
         for (int32_t i = 0; i < MSGWIN_COUNT; ++i) {
             const bool used = rng() % 3 == 0, hidden = rng() % 10 == 0, tinted = rng() % 2;
@@ -207,46 +180,50 @@ TEST_F(MsgwinTest, EveryEffectCompositesThePlainWords)
     }
 }
 
-TEST_F(MsgwinTest, CreateRoundsToEvenAndTheTableHoldsEight)
+// Operations in turn, each against its result and the record it touched (x, y, width, flags and
+// counter, which is 5 before each call). Create rounds x and width down to even, towards negative
+// infinity, and clamps nothing; an effect value's higher bits stay in the flags (256 hides),
+// clearing takes the effect code too, and each restarts the counter; the tint and the position
+// keep it. Move and set_position clamp to the surface and keep an odd x; larger than the surface,
+// clamping to 0 first and then to the far edge leaves a window up and left of it.
+TEST_F(MsgwinTest, OperationsSetTheirRecordAndTheTableHoldsEight)
 {
-    EXPECT_EQ(text_windows()[0].id, 0); // the demo's window, the first created
-    EXPECT_EQ(msgwin_create(5, 3, 201, 40, 0x1203), 1);
-    const MessageWindow& first = text_windows()[1];
-    EXPECT_EQ((std::vector{first.id, first.x, first.y, first.width, first.height, first.flags,
-                           first.counter, int32_t{first.text[0]}}),
-              (std::vector{1, 4, 3, 200, 40, 0x1203, 0, 0}));
-    // Rounding down to even goes towards negative infinity.
-    EXPECT_EQ(msgwin_create(-3, 0, 7, 1, 0), 2);
-    EXPECT_EQ(std::pair(text_windows()[2].x, text_windows()[2].width), std::pair(-4, 6));
-    for (int32_t expected = 3; expected < MSGWIN_COUNT; ++expected)
+    struct Row {
+        int32_t (*call)();
+        int32_t window, result, x, y, width, flags, counter;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {[] { return msgwin_create(1, 0, 201, 40, 0x1203); }, 1, 1, 0, 0, 200, 0x1203, 0},
+        {[] { return msgwin_create(-3, 5, 7, 1, MSGWIN_FX_BLINDS); }, 2, 2, -4, 5, 6, 6, 0},
+        {[] { return msgwin_set_effect(2, 0x1203); }, 2, 0, -4, 5, 6, 0x1203, 0},
+        {[] { return msgwin_clear_flags(2, 0x200); }, 2, 0, -4, 5, 6, 0x1000, 0},
+        {[] { return msgwin_set_effect(2, MSGWIN_HIDDEN); }, 2, 0, -4, 5, 6, 0x1100, 0},
+        {[] { return msgwin_set_effect(2, MSGWIN_FX_FADE_IN); }, 2, 0, -4, 5, 6, 0x1107, 0},
+        {[] { return msgwin_clear_flags(2, MSGWIN_HIDDEN); }, 2, 0, -4, 5, 6, 0x1000, 0},
+        {[] { return msgwin_set_tint(2, 7); }, 2, 0, -4, 5, 6, 0x1000, 5},
+        {[] { return msgwin_create(16, 8, 20, 10, MSGWIN_FX_PLAIN); }, 3, 3, 16, 8, 20, 1, 0},
+        {[] { return msgwin_set_position(3, -10, -10); }, 3, 0, 0, 0, 20, 1, 5},
+        {[] { return msgwin_set_position(3, W, H); }, 3, 0, W - 20, H - 10, 20, 1, 5},
+        {[] { return msgwin_move(3, -10, -10); }, 3, 0, 0, 0, 20, 1, 5},
+        {[] { return msgwin_move(3, W, H); }, 3, 0, W - 20, H - 10, 20, 1, 5},
+        {[] { return msgwin_move(3, 5, 1); }, 3, 0, 5, 1, 20, 1, 5},
+        {[] { return msgwin_set_position(1, 3, 3); }, 1, 0, W - 200, H - 40, 200, 0x1203, 5},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        MessageWindow& record = text_windows()[row.window];
+        record.counter = 5;
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        EXPECT_EQ(row.call(), row.result);
+        EXPECT_EQ((std::vector{record.id, record.x, record.y, record.width, record.flags,
+                               record.counter}),
+                  (std::vector{row.window, row.x, row.y, row.width, row.flags, row.counter}));
+    }
+    for (int32_t expected = 4; expected < MSGWIN_COUNT; ++expected)
         EXPECT_EQ(msgwin_create(0, 0, 2, 2, 0), expected);
     const std::vector<char> table = table_bytes();
     EXPECT_EQ(msgwin_create(0, 0, 2, 2, 0), -1);
-    EXPECT_EQ(table_bytes(), table);
-}
-
-TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
-{
-    const int32_t window = msgwin_create(0, 0, 8, 8, MSGWIN_FX_BLINDS);
-    MessageWindow& record = text_windows()[window];
-    // The higher bits of an effect value stay in the flags; a set effect keeps a window hidden,
-    // clearing takes the effect code too.
-    record.counter = 5;
-    EXPECT_EQ(msgwin_set_effect(window, 0x1203), 0);
-    EXPECT_EQ(std::pair(record.flags, record.counter), std::pair(0x1203, 0));
-    record.counter = 5;
-    EXPECT_EQ(msgwin_clear_flags(window, 0x200), 0);
-    EXPECT_EQ(std::pair(record.flags, record.counter), std::pair(0x1000, 0));
-    record.counter = 5;
-    EXPECT_EQ(msgwin_set_text(window, "ab"), 0);
-    EXPECT_EQ(std::pair(std::string(record.text), record.counter), std::pair(std::string("ab"), 0));
-    msgwin_set_effect(window, MSGWIN_HIDDEN);
-    msgwin_set_effect(window, MSGWIN_FX_FADE_IN);
-    EXPECT_EQ(record.flags, 0x1000 | MSGWIN_HIDDEN | MSGWIN_FX_FADE_IN);
-
-    scramble();
-    const std::vector<char> table = table_bytes();
-    const std::vector<Pixel> colour_before = plane(colour, LAYER_WORDS);
     for (const int32_t bad : {-1, MSGWIN_COUNT}) {
         EXPECT_EQ((std::vector{msgwin_set_effect(bad, MSGWIN_FX_PLAIN),
                                msgwin_clear_flags(bad, MSGWIN_HIDDEN), msgwin_set_tint(bad, 1),
@@ -255,76 +232,37 @@ TEST_F(MsgwinTest, OperationsRestartTheCounterAndBadIndexesChangeNothing)
                   std::vector(7, -1));
     }
     EXPECT_EQ(table_bytes(), table);
-    EXPECT_EQ(plane(colour, LAYER_WORDS), colour_before);
 }
 
-TEST_F(MsgwinTest, SetTextKeepsAtMost255BytesAndWholeCharacters)
+// A text keeps at most 255 bytes and whole characters: of "あ" repeated, the 128th would need
+// bytes 254 and 255, so it is left out; after one single-byte character a whole one ends at byte
+// 254; a lone lead byte is dropped. Moving clears the window's old area (words 8-17 of rows
+// 8-17) in both layers and nothing else (setting the position clears nothing); a window larger
+// than the surface clears what of its area lies on it: all of it.
+TEST_F(MsgwinTest, TextsAreCutWholeAndMovingClearsTheOldArea)
 {
-    const int32_t window = msgwin_create(0, 0, 64, 32, MSGWIN_FX_PLAIN);
-    // "あ" repeated: its 128th character would need bytes 254 and 255, so it is left out whole;
-    // after one single-byte character a whole one ends at byte 254; a lone lead byte is dropped.
+    const int32_t window = msgwin_create(16, 8, 20, 10, MSGWIN_FX_PLAIN);
     std::string wide;
     while (wide.size() < 300)
         wide += "\x82\xa0";
     for (const auto& [text, kept] :
          {std::pair{std::string(300, 'a'), size_t{255}}, std::pair{wide, size_t{254}},
           std::pair{"a" + wide, size_t{255}}, std::pair{std::string("ab\x82"), size_t{2}}}) {
-        msgwin_set_text(window, text.c_str());
+        EXPECT_EQ(msgwin_set_text(window, text.c_str()), 0);
         EXPECT_EQ(std::string(text_windows()[window].text), text.substr(0, kept));
     }
-}
-
-TEST_F(MsgwinTest, MoveAndSetPositionClampToTheSurface)
-{
-    const int32_t window = msgwin_create(16, 8, 20, 10, MSGWIN_FX_PLAIN);
-    // Moving clears the old area (words 8-17 of rows 8-17) in both layers; setting the position
-    // clamps alike and leaves the layers alone.
-    for (const bool moving : {true, false}) {
-        scramble();
-        const uint32_t inside = get(mask, at(8, 8)), outside = get(mask, at(8, 18));
-        (moving ? msgwin_move : msgwin_set_position)(window, -10, -10);
-        EXPECT_EQ(position(window), std::pair(0, 0));
-        EXPECT_EQ(get(mask, at(8, 8)), moving ? 0u : inside);
-        EXPECT_EQ(get(colour, at(17, 17)) == 0, moving);
-        EXPECT_EQ(get(mask, at(8, 18)), outside);
-        (moving ? msgwin_move : msgwin_set_position)(window, W, H);
-        EXPECT_EQ(position(window), std::pair(W - 20, H - 10));
-    }
-    // An odd x is stored as it is.
-    msgwin_move(window, 5, 1);
-    EXPECT_EQ(position(window), std::pair(5, 1));
-    // Larger than the surface: clamping to 0 first and then to the far edge leaves it up and
-    // left of the surface; as wide and high as 32 bits go, it still ends at the far edges.
-    const int32_t large = msgwin_create(0, 0, W + 8, H + 4, MSGWIN_HIDDEN);
-    msgwin_move(large, 3, 3);
-    EXPECT_EQ(position(large), std::pair(-8, -4));
-    const int32_t huge = msgwin_create(0, 0, INT32_MAX, INT32_MAX, MSGWIN_HIDDEN);
-    msgwin_set_position(huge, 10, 10);
-    EXPECT_EQ(position(huge), std::pair(W - (INT32_MAX - 1), H - INT32_MAX));
-}
-
-// The layers' clearing, clipped to the surface: rows [first_row, end_row), words [first, end).
-TEST_F(MsgwinTest, ClearRectClearsOnlyWhatLiesOnTheSurface)
-{
-    struct Case {
-        int32_t x, y, w, h, first_row, end_row, first, end;
-    };
-    // x = -3 starts at pixel pair -2 (rounded down), so only words 0-1 are cleared.
-    for (const Case& c :
-         {Case{-4, -2, 12, 6, 0, 4, 0, 4}, Case{W - 4, H - 2, 12, 6, H - 2, H, P - 2, P},
-          Case{-3, 5, 8, 1, 5, 6, 0, 2}, Case{3, 7, 5, 2, 7, 9, 1, 3}, Case{0, 0, 1, 4, 0, 0, 0, 0},
-          Case{0, 0, 8, 0, 0, 0, 0, 0}, Case{0, 5, W, INT32_MAX, 5, H, 0, P}}) {
-        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.w << "x" << c.h);
-        scramble();
-        std::vector<Pixel> expected[] = {plane(colour, LAYER_WORDS), plane(mask, LAYER_WORDS)};
-        for (int32_t r = c.first_row; r < c.end_row; ++r) {
-            for (std::vector<Pixel>& e : expected)
-                std::fill_n(e.begin() + 2 * at(r, c.first), 2 * (c.end - c.first), 0);
-        }
-        EXPECT_EQ(text_clear_rect(c.x, c.y, c.w, c.h), 0);
-        EXPECT_EQ(plane(colour, LAYER_WORDS), expected[0]);
-        EXPECT_EQ(plane(mask, LAYER_WORDS), expected[1]);
-    }
+    msgwin_set_text(window, "");
+    scramble();
+    const uint32_t inside = get(mask, at(8, 8)), outside = get(mask, at(8, 18));
+    msgwin_set_position(window, 0, 0);
+    EXPECT_EQ(get(mask, at(8, 8)), inside);
+    msgwin_set_position(window, 16, 8);
+    msgwin_move(window, 0, 0);
+    EXPECT_EQ(std::vector({get(mask, at(8, 8)), get(colour, at(17, 17)), get(mask, at(8, 18))}),
+              std::vector({0u, 0u, outside}));
+    msgwin_move(msgwin_create(0, 0, W + 8, H + 4, MSGWIN_HIDDEN), 3, 3);
+    EXPECT_EQ(plane(mask, LAYER_WORDS), std::vector<Pixel>(2 * LAYER_WORDS, 0));
+    EXPECT_EQ(plane(colour, LAYER_WORDS), std::vector<Pixel>(2 * LAYER_WORDS, 0));
 }
 
 } // namespace

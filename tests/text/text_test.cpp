@@ -1,5 +1,4 @@
-// The text system's line primitives, with the test face, on a surface wide enough for the
-// longest line text_out keeps.
+// The text system's line primitives, with the test face.
 #include "text/text.h"
 
 #include <cstring>
@@ -9,18 +8,13 @@
 
 namespace {
 
-class TextTest : public TextLayersTest {
-protected:
-    TextTest()
-    {
-        client_width = 1400;
-    }
-};
+using TextTest = TextLayersTest;
 
-TEST_F(TextTest, ColourPassLandsOnTheMaskPassGlyphForGlyph)
+// Mixed widths: each character of the colour pass starts at the previous one's measured width
+// less one, which is exactly its advance; a wide one takes its second byte's colour. Without
+// colours a line goes into the mask alone.
+TEST_F(TextTest, LinesAreDrawnAtTheirWindowAndCentred)
 {
-    // Mixed widths: each character of the colour pass starts at the previous one's measured
-    // width less one, which is exactly its advance; a wide one takes its second byte's colour.
     const TextColour colours[] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};
     EXPECT_EQ(text_draw_coloured(30, 40,
                                  "A\x82\xa0"
@@ -30,22 +24,14 @@ TEST_F(TextTest, ColourPassLandsOnTheMaskPassGlyphForGlyph)
     std::vector<TestGlyph> expected;
     test_line(expected, 30, 40, "rBw");
     expect_layers(expected);
-    EXPECT_EQ(text_draw_coloured(30, 40, "", colours), 0);
-    expect_layers({});
-}
-
-TEST_F(TextTest, LinesAreDrawnAtTheirWindowAndCentred)
-{
     MessageWindow& window = text_windows()[0];
     window.x = 100;
     window.y = 200;
     const TextColour white[] = {TEXT_WHITE, TEXT_WHITE};
-    std::vector<TestGlyph> expected;
     EXPECT_EQ(text_draw_line(0, 5, 6, "A", white), 0);
+    expected.clear();
     test_line(expected, 105, 206, "w");
     expect_layers(expected);
-
-    // Without colours only the mask is drawn.
     EXPECT_EQ(text_draw_line(0, 0, 0, "A", nullptr), 0);
     EXPECT_EQ(layer(text_mask_layer())[204 * surface_width() + 102], TEST_WHITE);
     EXPECT_EQ(layer(text_colour_layer())[204 * surface_width() + 102], 0);
@@ -71,14 +57,16 @@ TEST_F(TextTest, LinesAreDrawnAtTheirWindowAndCentred)
     EXPECT_EQ(text_draw_line_centred(MSGWIN_COUNT, 0, "A", white), -1);
 }
 
-// text_out formats into a buffer of 100 bytes: of 150 characters, 99 are drawn.
+// text_out formats into a buffer of 100 bytes: of 150 characters, 99 are drawn. Started left of
+// the layer, the 99th lands at pen 76 and a 100th would at 88.
 TEST_F(TextTest, TextOutFormatsIntoItsBufferAndCutsLongOutput)
 {
     host_set_text_colour(surface_slot_dc(text_mask_layer()), TEXT_WHITE);
-    text_out(text_mask_layer(), 0, 0, "%d%s", 42, std::string(148, 'A').c_str());
+    text_out(text_mask_layer(), 76 - 98 * TEST_FACE_NARROW, 0, "%d%s", 42,
+             std::string(148, 'A').c_str());
     const Pixel* row = layer(text_mask_layer()) + TEST_FACE_INK_TOP_ROW * surface_width();
-    EXPECT_EQ(row[98 * TEST_FACE_NARROW + 2], TEST_WHITE);
-    EXPECT_EQ(row[99 * TEST_FACE_NARROW + 2], 0);
+    EXPECT_EQ(row[76 + TEST_FACE_INK_LEFT], TEST_WHITE);
+    EXPECT_EQ(row[88 + TEST_FACE_INK_LEFT], 0);
 }
 
 } // namespace
