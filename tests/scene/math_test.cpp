@@ -9,7 +9,7 @@
 
 namespace {
 
-using MathTest = SceneFixture;
+using MathTest = MathFixture;
 
 // The tables' definition: 512 x sin(i x 0.006135923151367188) with the product and the sine in
 // x87's extended precision, truncated. Long double holds the product exactly and the sine to at
